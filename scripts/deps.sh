@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a task needs, and only those still missing.
+# Usage: scripts/deps.sh GROUP...   (groups: build window test fuzz look)
+set -euo pipefail
+
+packages=()
+for group in "$@"; do
+  case "$group" in
+    build)  packages+=(g++ cmake ninja-build pkg-config) ;;
+    window) packages+=(qt6-base-dev fonts-horai-umefont) ;;
+    test)   packages+=(libgtest-dev libbenchmark-dev) ;;
+    fuzz)   packages+=(clang libclang-rt-dev) ;;
+    look)   packages+=(xvfb xauth imagemagick) ;;
+    *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
+  esac
+done
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,144 @@
+// Whole runs that succeed: the page, byte for byte, and what the tables hold.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "fake_window.h"
+#include "texts.h"
+
+namespace numerlo::testing {
+namespace {
+
+std::string readGolden() {
+    std::ifstream in(NUMERLO_GOLDEN_DIR "/page_001_010.html", std::ios::binary);
+    EXPECT_TRUE(in) << "golden page missing";
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<int> allStages() {
+    std::vector<int> stages;
+    for (int k = 1; k <= kStageCount; ++k) {
+        stages.push_back(k);
+    }
+    return stages;
+}
+
+struct RunFixture : ::testing::Test {
+    FakeWindow window;
+    TableRun run{window, std::string(kTestHomeUrl)};
+
+    std::vector<int> create() {
+        run.Button3Click();
+        return window.pump(run);
+    }
+};
+
+TEST_F(RunFixture, TenDrawsGiveTheGoldenPageAndOneLineBreak) {
+    window.setInputs(kSerials, kResults);
+    EXPECT_EQ(create(), allStages());
+    const std::string golden = readGolden();
+    ASSERT_EQ(golden.size(), 22739U);
+    EXPECT_EQ(window.memo3, golden + "\r\n");
+    EXPECT_EQ(splitLines(golden).size(), 1361U);
+    EXPECT_EQ(window.status, "");
+    EXPECT_TRUE(window.allButtonsEnabled());
+    EXPECT_FALSE(run.running());
+    EXPECT_TRUE(window.errorBoxes.empty());
+}
+
+TEST_F(RunFixture, SerialsGoIntoThePageAsCaptured) {
+    window.setInputs("123abc\r\n002\r\n003\r\n004\r\n005\r\n006\r\n007\r\n008\r\n009\r\n010<b>",
+                     kResults);
+    create();
+    const std::string title = std::string(texts::kTitleOpen) + "123abc" +
+                              std::string(texts::kWaveDash) + "010<b>" +
+                              std::string(texts::kTitleClose);
+    const auto lines = splitLines(window.memo3);
+    EXPECT_EQ(lines[3], "<meta name=\"description\" content=\"" + title + "\">");
+    EXPECT_EQ(lines[5], "<TITLE>" + title + "</TITLE>");
+    EXPECT_EQ(lines[10], "<FONT color = \"#ff0000\" >" + title + "</FONT></H1>");
+    EXPECT_EQ(lines[16 + 2], "<b>123abc</b>");
+    EXPECT_EQ(lines[16 + 9 * 134 + 2], "<b>010<b></b>");
+}
+
+// Every row: the grey serial cell, then 43 cells in column order with the six
+// main numbers red and the bonus yellow, whatever order they were typed in.
+TEST_F(RunFixture, ShadingFollowsTheNumbersNotTheirOrder) {
+    struct Case {
+        std::string_view line;
+        std::set<int> red;
+        int yellow;
+    };
+    const std::vector<Case> cases = {
+        {"01 02 03 04 05 06 07", {1, 2, 3, 4, 5, 6}, 7},
+        {"43 42 41 40 39 38 01", {38, 39, 40, 41, 42, 43}, 1},
+        {"09,10,01,43,22,08,05", {1, 8, 9, 10, 22, 43}, 5},
+        {"01 02 03 04 05 06 07 trailing bytes are never read", {1, 2, 3, 4, 5, 6}, 7},
+    };
+    for (const Case& c : cases) {
+        std::string results;
+        for (int d = 0; d < kDraws; ++d) {
+            results += std::string(c.line) + "\r\n";
+        }
+        window.setInputs(kSerials, results);
+        create();
+        ASSERT_EQ(window.status, "") << c.line;
+        const auto lines = splitLines(window.memo3);
+        for (int d = 0; d < kDraws; ++d) {
+            const std::size_t row = 16 + 134 * static_cast<std::size_t>(d);
+            EXPECT_EQ(lines[row], "<TR>");
+            for (int n = 1; n <= kNumbers; ++n) {
+                const std::size_t at = row + 4 + 3 * static_cast<std::size_t>(n - 1);
+                const char* shade = c.red.contains(n) ? " BGColor=\"#ff0000\""
+                                    : n == c.yellow   ? " BGColor=\"#ffff00\""
+                                                      : "";
+                EXPECT_EQ(lines[at],
+                          std::string(R"(<TD Align="Left" VAlign="Middle")") + shade + ">")
+                    << c.line << " n=" << n;
+                const std::string label = {static_cast<char>('0' + n / 10),
+                                           static_cast<char>('0' + n % 10)};
+                EXPECT_EQ(lines[at + 1], label);
+                EXPECT_EQ(lines[at + 2], "</TD>");
+            }
+            EXPECT_EQ(lines[row + 133], "</TR>");
+        }
+    }
+}
+
+TEST_F(RunFixture, NumbersLoseTheirLeadingZeroButTheNextRunCutsAfresh) {
+    window.setInputs(kSerials, kResults);
+    create();
+    const RunTables& t = run.tables();
+    EXPECT_EQ(t.NumberTexts[0][0], "1");
+    EXPECT_EQ(t.NumberTexts[6][0], "7");
+    EXPECT_EQ(t.NumberTexts[0][1], "43");
+    EXPECT_EQ(t.NumberValues[5][1], 38);
+    EXPECT_EQ(t.CellLabels[1], "01");
+    EXPECT_EQ(t.CellLabels[43], "43");
+
+    // A second run with other draws overwrites every entry it fills.
+    std::string results;
+    for (int d = 0; d < kDraws; ++d) {
+        results += "11 12 13 14 15 16 17\r\n";
+    }
+    window.setInputs("901\r\n902\r\n903\r\n904\r\n905\r\n906\r\n907\r\n908\r\n909\r\n910", results);
+    create();
+    EXPECT_EQ(window.status, "");
+    EXPECT_EQ(t.SerialTexts[0], "901");
+    EXPECT_EQ(t.NumberTexts[0][0], "11");
+    EXPECT_EQ(t.NumberValues[6][9], 17);
+    EXPECT_EQ(window.memo3.find("<b>001</b>"), std::string::npos);
+    EXPECT_NE(window.memo3.find("<b>910</b>"), std::string::npos);
+    EXPECT_EQ(window.memo3.find("#ff0000\">\r\n01\r\n"), std::string::npos);
+    EXPECT_EQ(splitLines(window.memo3).size(), 1361U + 1);
+}
+
+TEST_F(RunFixture, OnlyTheFirstTenLinesOfEachPaneCount) {
+    window.setInputs(std::string(kSerials) + "\r\n011\r\nxyz", std::string(kResults) + "\r\nbad");
+    create();
+    EXPECT_EQ(window.memo3, readGolden() + "\r\n");
+}
+
+}  // namespace
+}  // namespace numerlo::testing
