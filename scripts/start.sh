@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh build window
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMERLO_TESTS=OFF -DNUMERLO_BENCH=OFF
-cmake --build build --parallel "$(nproc)"
-echo "The table run is built (build/run). The main window comes next."
+cmake -S . -B build-app -G Ninja -DCMAKE_BUILD_TYPE=Release -DNUMERLO_TESTS=OFF -DNUMERLO_BENCH=OFF
+cmake --build build-app --parallel "$(nproc)" --target numerlo
+exec build-app/window/numerlo

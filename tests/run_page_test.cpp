@@ -1,20 +1,11 @@
 // Whole runs that succeed: the page, byte for byte, and what the tables hold.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "fake_window.h"
 #include "texts.h"
 
 namespace numerlo::testing {
 namespace {
-
-std::string readGolden() {
-    std::ifstream in(NUMERLO_GOLDEN_DIR "/page_001_010.html", std::ios::binary);
-    EXPECT_TRUE(in) << "golden page missing";
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::vector<int> allStages() {
     std::vector<int> stages;
@@ -37,8 +28,8 @@ struct RunFixture : ::testing::Test {
 TEST_F(RunFixture, TenDrawsGiveTheGoldenPageAndOneLineBreak) {
     window.setInputs(kSerials, kResults);
     EXPECT_EQ(create(), allStages());
-    const std::string golden = readGolden();
-    ASSERT_EQ(golden.size(), 22739U);
+    const std::string golden = goldenPage();
+    ASSERT_EQ(golden.size(), 22739U) << "golden page missing or changed";
     EXPECT_EQ(window.memo3, golden + "\r\n");
     EXPECT_EQ(splitLines(golden).size(), 1361U);
     EXPECT_EQ(window.status, "");
@@ -137,7 +128,7 @@ TEST_F(RunFixture, NumbersLoseTheirLeadingZeroButTheNextRunCutsAfresh) {
 TEST_F(RunFixture, OnlyTheFirstTenLinesOfEachPaneCount) {
     window.setInputs(std::string(kSerials) + "\r\n011\r\nxyz", std::string(kResults) + "\r\nbad");
     create();
-    EXPECT_EQ(window.memo3, readGolden() + "\r\n");
+    EXPECT_EQ(window.memo3, goldenPage() + "\r\n");
 }
 
 }  // namespace

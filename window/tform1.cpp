@@ -1,0 +1,262 @@
+#include "tform1.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextLayout>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+
+#include "form_layout.h"
+#include "pane_text.h"
+#include "window_texts.h"
+
+namespace numerlo {
+
+namespace {
+
+QFont pixelFont(const QFont& base, int pixels96, bool bold, qreal dpi) {
+    QFont font = base;
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels96 * dpi / 96.0))));
+    font.setBold(bold);
+    return font;
+}
+
+QPlainTextEdit* makePane(QWidget* parent, const QString& name, bool wrap) {
+    auto* pane = new QPlainTextEdit(parent);
+    pane->setObjectName(name);
+    pane->setTabChangesFocus(true);
+    if (wrap) {
+        pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        pane->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    } else {
+        pane->setLineWrapMode(QPlainTextEdit::NoWrap);
+        pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    }
+    // A thin inner margin, as a native edit control has, so that the
+    // instruction lines fit one displayed line each.
+    pane->document()->setDocumentMargin(2);
+    return pane;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font,
+                  const QColor& color) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    return label;
+}
+
+QString joinLines(const QString (&lines)[10]) {
+    QString text;
+    for (const QString& line : lines) {
+        text += line + QLatin1Char('\n');
+    }
+    return text;
+}
+
+}  // namespace
+
+TForm1::TForm1(QString appTitle, QWidget* parent)
+    : QWidget(parent), appTitle_(std::move(appTitle)), run_(*this, NUMERLO_HOME_URL) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(window_texts::kCaption);
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64}) {
+        icon.addFile(QStringLiteral(":/icons/numerlo-%1.png").arg(size), QSize(size, size));
+    }
+    setWindowIcon(icon);
+    prepareCp932();  // so that the first run is as quick as any other
+    createControls();
+    placeControls();
+
+    // Centre the outer frame on the screen, as the window first appears.
+    const QRect screenRect = screen()->geometry();
+    const int outerWidth = static_cast<int>(std::lround(layout::kOuterWidth * scale_));
+    const int outerHeight = static_cast<int>(std::lround(layout::kOuterHeight * scale_));
+    move(screenRect.x() + std::max(0, (screenRect.width() - outerWidth) / 2),
+         screenRect.y() + std::max(0, (screenRect.height() - outerHeight) / 2));
+}
+
+void TForm1::createControls() {
+    const qreal dpi = logicalDpiY();
+    // Linux has no such face and no alias for it; without this the request
+    // silently falls back to a face with much wider digits.
+    QFont::insertSubstitution(window_texts::kFontFamily, window_texts::kStandInFamily);
+    QFont base(window_texts::kFontFamily);
+    base.setStyleHint(QFont::SansSerif);
+    const QFont windowFont = pixelFont(base, layout::kWindowFontPixels, false, dpi);
+    setFont(windowFont);
+
+    // Everything is laid out for a 12 px "0"; a face that measures otherwise
+    // scales every position and size with it. The measured height is the
+    // font's full line height, not the glyph box.
+    const int measured = QFontMetrics(windowFont).height();
+    if (measured != layout::kWindowFontPixels) {
+        scale_ = static_cast<double>(measured) / layout::kWindowFontPixels;
+    }
+
+    Memo1 = makePane(this, QStringLiteral("Memo1"), true);
+    Memo2 = makePane(this, QStringLiteral("Memo2"), true);
+    Memo1->setPlainText(joinLines(window_texts::kSerialPaneLines));
+    Memo2->setPlainText(joinLines(window_texts::kResultPaneLines));
+
+    const QFont captionFont = pixelFont(base, layout::kCaptionFontPixels, true, dpi);
+    Label1 =
+        makeLabel(this, QStringLiteral("Label1"), window_texts::kLabel1, captionFont, Qt::black);
+    Label2 =
+        makeLabel(this, QStringLiteral("Label2"), window_texts::kLabel2, captionFont, Qt::black);
+
+    for (int b = 1; b <= kButtonCount; ++b) {
+        auto* button = new QPushButton(window_texts::kButtons[b - 1], this);
+        button->setObjectName(QStringLiteral("Button%1").arg(b));
+        buttons_[static_cast<std::size_t>(b - 1)] = button;
+    }
+    connect(buttons_[2], &QPushButton::clicked, this, [this] { run_.Button3Click(); });
+    connect(buttons_[4], &QPushButton::clicked, this, &TForm1::Button5Click);
+
+    Memo3 = makePane(this, QStringLiteral("Memo3"), false);
+    Label3 = makeLabel(this, QStringLiteral("Label3"), QString(), captionFont, Qt::red);
+    Label4 = makeLabel(this, QStringLiteral("Label4"), window_texts::kNotice,
+                       pixelFont(base, layout::kNoticeFontPixels, true, dpi), Qt::black);
+
+    // Tab order 0..7: the input panes, the five buttons, the output pane.
+    QWidget* order[] = {Memo1,       Memo2,       buttons_[0], buttons_[1],
+                        buttons_[2], buttons_[3], buttons_[4], Memo3};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        setTabOrder(order[i], order[i + 1]);
+    }
+
+    for (int stage = 1; stage <= kStageCount; ++stage) {
+        auto* timer = new QTimer(this);
+        timer->setObjectName(QStringLiteral("Timer%1").arg(stage));
+        timer->setInterval(1);
+        timer->setTimerType(Qt::PreciseTimer);
+        connect(timer, &QTimer::timeout, this, [this, stage] { run_.TimerTimer(stage); });
+        timers_[static_cast<std::size_t>(stage - 1)] = timer;
+    }
+}
+
+void TForm1::placeControls() {
+    const auto px = [this](int v) { return static_cast<int>(std::lround(v * scale_)); };
+    for (const layout::Placement& p : layout::kControls) {
+        auto* control = findChild<QWidget*>(
+            QString::fromLatin1(p.name.data(), static_cast<qsizetype>(p.name.size())));
+        control->setGeometry(px(p.left), px(p.top), px(p.width), px(p.height));
+    }
+    resize(px(layout::kClientWidth), px(layout::kClientHeight));
+}
+
+QPlainTextEdit* TForm1::memo(InputPane pane) const {
+    return pane == InputPane::Memo1 ? Memo1 : Memo2;
+}
+
+std::string TForm1::readPaneLine(InputPane pane, int line) {
+    if (line < 0) {
+        return {};
+    }
+    QTextDocument* document = memo(pane)->document();
+    QAbstractTextDocumentLayout* documentLayout = document->documentLayout();
+    int remaining = line;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        // Layout is lazy: asking for the block's extent wraps it now.
+        documentLayout->blockBoundingRect(block);
+        const QTextLayout* blockLayout = block.layout();
+        const int lines = std::max(1, blockLayout->lineCount());
+        if (remaining >= lines) {
+            remaining -= lines;
+            continue;
+        }
+        QString text = block.text();
+        if (blockLayout->lineCount() > 0) {
+            const QTextLine piece = blockLayout->lineAt(remaining);
+            text = text.mid(piece.textStart(), piece.textLength());
+        }
+        std::string bytes = toBytes(text);
+        if (bytes.size() > kMaxLineBytes) {
+            bytes.resize(kMaxLineBytes);
+        }
+        return bytes;
+    }
+    return {};
+}
+
+void TForm1::clearOutputPane() {
+    Memo3->clear();
+}
+
+void TForm1::addToOutputPane(const std::string& text) {
+    // The last block is empty exactly when the pane is empty or its text
+    // ends with a line break.
+    QTextDocument* document = Memo3->document();
+    const bool atLineStart = document->lastBlock().text().isEmpty();
+    const QString added = toPaneText(text);
+    if (document->isEmpty()) {
+        // The usual case after the create command: setting the whole text is
+        // much cheaper than inserting 1361 lines through a cursor.
+        Memo3->setPlainText(added + QLatin1Char('\n'));
+        return;
+    }
+    QTextCursor cursor(document);
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(atLineStart ? added + QLatin1Char('\n') : QLatin1Char('\n') + added);
+}
+
+void TForm1::setButtonEnabled(int button, bool enabled) {
+    if (button >= 1 && button <= kButtonCount) {
+        buttons_[static_cast<std::size_t>(button - 1)]->setEnabled(enabled);
+    }
+}
+
+void TForm1::setStatusLine(const std::string& text) {
+    Label3->setText(toPaneText(text));
+}
+
+bool TForm1::startTrigger(int stage) {
+    QTimer* timer = timers_.at(static_cast<std::size_t>(stage - 1));
+    timer->start();
+    // isActive() can be true for a timer the event loop never registered;
+    // only a real timer id shows that the platform gave us one.
+    if (timer->timerId() > 0) {
+        return true;
+    }
+    timer->stop();
+    return false;
+}
+
+void TForm1::stopTrigger(int stage) {
+    timers_.at(static_cast<std::size_t>(stage - 1))->stop();
+}
+
+void TForm1::showErrorBox(const std::string& message) {
+    showError(toPaneText(message));
+}
+
+void TForm1::showError(const QString& message) {
+    QMessageBox box(QMessageBox::Critical, appTitle_, message + QLatin1Char('.'), QMessageBox::Ok,
+                    this);
+    runModal_(box);
+}
+
+void TForm1::Button5Click() {
+    Memo1->clear();
+    Memo2->clear();
+    Memo3->clear();
+    Label3->clear();
+}
+
+}  // namespace numerlo

@@ -1,0 +1,73 @@
+// The main window: two input panes, the output pane, five command buttons,
+// the status and notice lines, and the 42 stage triggers of a table run.
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <string>
+
+#include "modal.h"
+#include "run.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+
+namespace numerlo {
+
+class TForm1 : public QWidget, public RunWindow {
+    Q_OBJECT
+
+  public:
+    // `appTitle` captions the error boxes.
+    explicit TForm1(QString appTitle, QWidget* parent = nullptr);
+
+    // Replaces how modal dialogs run (tests answer them without a person).
+    void setModalRunner(ModalRunner runner) { runModal_ = std::move(runner); }
+
+    // Geometry factor applied to every control: 1 unless the font's measured
+    // height differs from 12 px.
+    [[nodiscard]] double layoutScale() const { return scale_; }
+    [[nodiscard]] TableRun& run() { return run_; }
+
+    // Window operations for the table run.
+    std::string readPaneLine(InputPane pane, int line) override;
+    void clearOutputPane() override;
+    void addToOutputPane(const std::string& text) override;
+    void setButtonEnabled(int button, bool enabled) override;
+    void setStatusLine(const std::string& text) override;
+    bool startTrigger(int stage) override;
+    void stopTrigger(int stage) override;
+    void showErrorBox(const std::string& message) override;
+
+    // A modal critical box with one OK button: the message and a ".".
+    void showError(const QString& message);
+
+    // The clear command (クリア).
+    void Button5Click();
+
+  private:
+    void createControls();
+    void placeControls();
+    [[nodiscard]] QPlainTextEdit* memo(InputPane pane) const;
+
+    QString appTitle_;
+    ModalRunner runModal_ = runModally;
+    double scale_ = 1.0;
+
+    QPlainTextEdit* Memo1 = nullptr;
+    QPlainTextEdit* Memo2 = nullptr;
+    QPlainTextEdit* Memo3 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    std::array<QPushButton*, kButtonCount> buttons_{};  // Button1..Button5
+    std::array<QTimer*, kStageCount> timers_{};         // Timer1..Timer42
+
+    TableRun run_;
+};
+
+}  // namespace numerlo

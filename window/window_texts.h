@@ -1,0 +1,47 @@
+// The window's own texts: captions, initial pane lines and the notice.
+#pragma once
+
+#include <QString>
+
+namespace numerlo::window_texts {
+
+inline const QString kCaption = QStringLiteral("Numerlo");
+
+// The serial pane's first lines show the format, then ask for ten serials
+// of three half-width digits.
+inline const QString kSerialPaneLines[] = {
+    QStringLiteral("001"),    QStringLiteral("002"),    QStringLiteral("003"),
+    QStringLiteral("↑"),      QStringLiteral("10回分"), QStringLiteral("の抽選"),
+    QStringLiteral("回数を"), QStringLiteral("半角３"), QStringLiteral("桁で入"),
+    QStringLiteral("力。"),
+};
+
+// The result pane's first lines show the format, then ask for ten draws of
+// two-digit numbers: six main numbers, then the bonus, blanks between.
+inline const QString kResultPaneLines[] = {
+    QStringLiteral("01 02 03 04 05 06 07"),
+    QStringLiteral("37 38 39 40 41 42 43"),
+    QStringLiteral("↑"),
+    QStringLiteral("10回分の抽選結果を"),
+    QStringLiteral("２桁の半角数字で10"),
+    QStringLiteral("回分入力。左から６"),
+    QStringLiteral("つは本数字、右の１"),
+    QStringLiteral("つはボーナス数字を"),
+    QStringLiteral("入力。数字の間は必"),
+    QStringLiteral("ず半角スペースで。"),
+};
+
+inline const QString kLabel1 = QStringLiteral("回数");
+inline const QString kLabel2 = QStringLiteral("本数字6+B数字1");
+inline const QString kNotice = QStringLiteral("保存した出目表はブラウザで開いてご覧ください。");
+inline const QString kButtons[] = {
+    QStringLiteral("抽選回数"), QStringLiteral("本数字+B数字"), QStringLiteral("作成"),
+    QStringLiteral("保存"),     QStringLiteral("クリア"),
+};
+
+// The face asked for, and the one that stands in for it on Linux: its
+// advance widths match for ASCII and the full-width digits.
+inline const QString kFontFamily = QStringLiteral("ＭＳ Ｐゴシック");
+inline const QString kStandInFamily = QStringLiteral("Ume P Gothic");
+
+}  // namespace numerlo::window_texts
