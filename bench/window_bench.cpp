@@ -4,9 +4,11 @@
 //   window_bench [runs]        (QT_QPA_PLATFORM=offscreen is set for you)
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "pane_text.h"
+#include "text_files.h"
 #include "tform1.h"
 
 namespace {
@@ -123,9 +126,41 @@ int main(int argc, char** argv) {
         }
     }
 
+    // Loading a file at the pane's size limit, until the pane has been laid
+    // out and painted: one long line that wraps, and many short lines.
+    QTemporaryDir dir;
+    std::vector<double> loadLong;
+    std::vector<double> loadLines;
+    for (const bool longLine : {true, false}) {
+        QByteArray bytes;
+        if (longLine) {
+            bytes = QByteArray(static_cast<qsizetype>(numerlo::kPaneLimitBytes), '7');
+        } else {
+            const QByteArray line = "01 02 03 04 05 06 07\r\n";
+            while (bytes.size() + line.size() <= static_cast<qsizetype>(numerlo::kPaneLimitBytes)) {
+                bytes += line;
+            }
+        }
+        QFile file(dir.filePath(QStringLiteral("limit.txt")));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        file.close();
+        for (int i = 0; i < 10; ++i) {
+            QElapsedTimer clock;
+            clock.start();
+            form.loadPane(numerlo::InputPane::Memo1, file.fileName());
+            form.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->repaint();
+            (longLine ? loadLong : loadLines)
+                .push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+            (void)form.readPaneLine(numerlo::InputPane::Memo1, 9);
+        }
+    }
+
     report("start-up to window shown", startUp);
     report("create click to page shown", runMs);
     report("bare chain of 42 1 ms timers", bareChain);
+    report("load at limit, one long line", loadLong);
+    report("load at limit, short lines", loadLines);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("%-28s %7.1f MB\n", "peak memory (this process)", usage.ru_maxrss / 1024.0);

@@ -11,33 +11,14 @@
 #include <QTest>
 #include <QTimer>
 
-#include <memory>
-
 #include "app_title.h"
 #include "form_layout.h"
-#include "pane_text.h"
-#include "sample_draws.h"
 #include "texts.h"
-#include "tform1.h"
+#include "window_harness.h"
 
 using namespace numerlo;
 
 namespace {
-
-// What a message box said, captured instead of shown.
-struct ShownBox {
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QMessageBox::StandardButtons buttons;
-};
-
-std::string pageWithBuildUrl() {
-    std::string page = testing::goldenPage();
-    const std::string_view testUrl = testing::kTestHomeUrl;
-    page.replace(page.find(testUrl), testUrl.size(), NUMERLO_HOME_URL);
-    return page;
-}
 
 void typeText(QWidget* widget, const QString& text) {
     // keyClicks only takes Latin-1; anything else arrives as committed
@@ -52,70 +33,48 @@ void typeText(QWidget* widget, const QString& text) {
 class WindowTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TForm1> form;
-    std::vector<ShownBox> boxes;
+    testing::WindowHarness h;
 
+    QPlainTextEdit* memo(int n) { return h.memo(n); }
+    QPushButton* button(int n) { return h.button(n); }
+    QString status() { return h.status(); }
+    std::string memo3Bytes() { return h.paneBytes(3); }
+    void waitForRunEnd() { QVERIFY(h.waitForRunEnd()); }
+    void fillTenDraws() { h.fillTenDraws(); }
     template <typename T>
     T* child(const char* name) {
-        T* widget = form->findChild<T*>(QString::fromLatin1(name));
-        if (widget == nullptr) {
-            qFatal("no control %s", name);
-        }
-        return widget;
-    }
-    QPlainTextEdit* memo(int n) {
-        return child<QPlainTextEdit>(QByteArray("Memo") + char('0' + n));
-    }
-    QPushButton* button(int n) { return child<QPushButton>(QByteArray("Button") + char('0' + n)); }
-    QString status() { return child<QLabel>("Label3")->text(); }
-    std::string memo3Bytes() { return toBytes(memo(3)->toPlainText()); }
-
-    void waitForRunEnd() { QTRY_VERIFY_WITH_TIMEOUT(!form->run().running(), 5000); }
-
-    void fillTenDraws() {
-        memo(1)->setPlainText(toPaneText(testing::kSerials));
-        memo(2)->setPlainText(toPaneText(testing::kResults));
+        return h.child<T>(QString::fromLatin1(name));
     }
 
   private slots:
-    void init() {
-        boxes.clear();
-        form = std::make_unique<TForm1>(QStringLiteral("numerlo"));
-        form->setModalRunner([this](QDialog& dialog) {
-            auto& box = dynamic_cast<QMessageBox&>(dialog);
-            boxes.push_back({box.windowTitle(), box.text(), box.icon(), box.standardButtons()});
-            return int(QMessageBox::Ok);
-        });
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    }
-    void cleanup() { form.reset(); }
+    void init() { QVERIFY(h.start()); }
+    void cleanup() { h.stop(); }
 
     void fontIsTheMetricStandIn() {
-        const QFontInfo info(form->font());
+        const QFontInfo info(h.form->font());
         if (info.family() != QStringLiteral("Ume P Gothic")) {
             QSKIP("Ume P Gothic is not installed (fonts-horai-umefont): glyph widths unknown");
         }
-        QCOMPARE(form->font().pixelSize(), 12);
-        const QFontMetrics metrics(form->font());
+        QCOMPARE(h.form->font().pixelSize(), 12);
+        const QFontMetrics metrics(h.form->font());
         QCOMPARE(metrics.height(), 12);
         QCOMPARE(metrics.horizontalAdvance(QStringLiteral("01 02 03 04 05 06 07")), 106);
         QCOMPARE(metrics.horizontalAdvance(QStringLiteral("10回分")), 36);
-        QCOMPARE(form->layoutScale(), 1.0);
+        QCOMPARE(h.form->layoutScale(), 1.0);
     }
 
     void controlsSitWhereTheLayoutSays() {
         for (const layout::Placement& p : layout::kControls) {
             const QString name = QString::fromLatin1(p.name.data(), qsizetype(p.name.size()));
-            auto* control = form->findChild<QWidget*>(name);
+            auto* control = h.form->findChild<QWidget*>(name);
             QVERIFY2(control != nullptr, qPrintable(name));
             QCOMPARE(control->geometry(), QRect(p.left, p.top, p.width, p.height));
         }
-        QCOMPARE(form->size(), QSize(layout::kClientWidth, layout::kClientHeight));
-        QCOMPARE(form->windowTitle(), QStringLiteral("Numerlo"));
+        QCOMPARE(h.form->size(), QSize(layout::kClientWidth, layout::kClientHeight));
+        QCOMPARE(h.form->windowTitle(), QStringLiteral("Numerlo"));
 
         // Resizing moves nothing.
-        form->resize(900, 600);
+        h.form->resize(900, 600);
         QCOMPARE(memo(3)->geometry(), QRect(216, 8, 345, 257));
 
         const QStringList captions = {"抽選回数", "本数字+B数字", "作成", "保存", "クリア"};
@@ -133,7 +92,7 @@ class WindowTest : public QObject {
         // Tab order 0..7.
         QWidget* expected[] = {memo(1),   memo(2),   button(1), button(2),
                                button(3), button(4), button(5), memo(3)};
-        form->activateWindow();
+        h.form->activateWindow();
         memo(1)->setFocus();
         for (std::size_t i = 0; i + 1 < std::size(expected); ++i) {
             QCOMPARE(QApplication::focusWidget(), expected[i]);
@@ -141,7 +100,7 @@ class WindowTest : public QObject {
         }
         QCOMPARE(QApplication::focusWidget(), expected[std::size(expected) - 1]);
         for (int t = 1; t <= kStageCount; ++t) {
-            auto* timer = form->findChild<QTimer*>(QStringLiteral("Timer%1").arg(t));
+            auto* timer = h.form->findChild<QTimer*>(QStringLiteral("Timer%1").arg(t));
             QVERIFY(timer != nullptr);
             QVERIFY(!timer->isActive());
             QCOMPARE(timer->interval(), 1);
@@ -157,14 +116,14 @@ class WindowTest : public QObject {
             "つは本数字、右の１",   "つはボーナス数字を",   "入力。数字の間は必",
             "ず半角スペースで。"};
         for (int i = 0; i < 10; ++i) {
-            QCOMPARE(toPaneText(form->readPaneLine(InputPane::Memo1, i)), serials[i]);
-            QCOMPARE(toPaneText(form->readPaneLine(InputPane::Memo2, i)), results[i]);
+            QCOMPARE(toPaneText(h.form->readPaneLine(InputPane::Memo1, i)), serials[i]);
+            QCOMPARE(toPaneText(h.form->readPaneLine(InputPane::Memo2, i)), results[i]);
         }
         // Each followed by a line break: an empty eleventh line, then nothing.
         for (const InputPane pane : {InputPane::Memo1, InputPane::Memo2}) {
-            QCOMPARE(form->readPaneLine(pane, 10), std::string());
-            QCOMPARE(form->readPaneLine(pane, 11), std::string());
-            QCOMPARE(form->readPaneLine(pane, -1), std::string());
+            QCOMPARE(h.form->readPaneLine(pane, 10), std::string());
+            QCOMPARE(h.form->readPaneLine(pane, 11), std::string());
+            QCOMPARE(h.form->readPaneLine(pane, -1), std::string());
         }
         QVERIFY(memo(3)->toPlainText().isEmpty());
     }
@@ -196,13 +155,13 @@ class WindowTest : public QObject {
         }
 
         QTest::mouseClick(button(3), Qt::LeftButton);
-        QVERIFY(form->run().running());
+        QVERIFY(h.form->run().running());
         for (int b = 1; b <= 5; ++b) {
             QVERIFY(!button(b)->isEnabled());
         }
         QCOMPARE(status(), QStringLiteral("作成中..."));
         waitForRunEnd();
-        QCOMPARE(memo3Bytes(), pageWithBuildUrl() + "\r\n");
+        QCOMPARE(memo3Bytes(), testing::WindowHarness::expectedPage() + "\r\n");
         QCOMPARE(status(), QString());
         for (int b = 1; b <= 5; ++b) {
             QVERIFY(button(b)->isEnabled());
@@ -212,10 +171,10 @@ class WindowTest : public QObject {
     void textTypedIntoTheOutputPaneStaysInFront() {
         fillTenDraws();
         QTest::mouseClick(button(3), Qt::LeftButton);
-        QVERIFY(form->run().running());
+        QVERIFY(h.form->run().running());
         QTest::keyClicks(memo(3), QStringLiteral("memo"));
         waitForRunEnd();
-        QCOMPARE(memo3Bytes(), "memo\r\n" + pageWithBuildUrl());
+        QCOMPARE(memo3Bytes(), "memo\r\n" + testing::WindowHarness::expectedPage());
     }
 
     void failingInputShowsItsMessageAndLeavesTheOutputEmpty() {
@@ -234,7 +193,7 @@ class WindowTest : public QObject {
         std::string joined;
         int pieces = 0;
         while (true) {
-            const std::string piece = form->readPaneLine(InputPane::Memo1, pieces);
+            const std::string piece = h.form->readPaneLine(InputPane::Memo1, pieces);
             if (piece == "002") {
                 break;
             }
@@ -244,16 +203,16 @@ class WindowTest : public QObject {
         }
         QVERIFY(pieces >= 4);
         QCOMPARE(joined, std::string("0123456789012345678901234567890123456789"));
-        QCOMPARE(form->readPaneLine(InputPane::Memo1, pieces + 1), std::string("003"));
-        QCOMPARE(form->readPaneLine(InputPane::Memo1, pieces + 2), std::string());
+        QCOMPARE(h.form->readPaneLine(InputPane::Memo1, pieces + 1), std::string("003"));
+        QCOMPARE(h.form->readPaneLine(InputPane::Memo1, pieces + 2), std::string());
     }
 
     void aDisplayedLineGivesAtMost4096Bytes() {
         memo(2)->setLineWrapMode(QPlainTextEdit::NoWrap);
         memo(2)->setPlainText(QString(5000, QLatin1Char('7')) + QStringLiteral("\nnext"));
-        QCOMPARE(form->readPaneLine(InputPane::Memo2, 0), std::string(4096, '7'));
+        QCOMPARE(h.form->readPaneLine(InputPane::Memo2, 0), std::string(4096, '7'));
         memo(2)->setPlainText(QString(3000, QChar(u'あ')));
-        const std::string cut = form->readPaneLine(InputPane::Memo2, 0);
+        const std::string cut = h.form->readPaneLine(InputPane::Memo2, 0);
         QCOMPARE(cut.size(), std::size_t(4096));
         QCOMPARE(cut.substr(0, 2), std::string("\x82\xa0"));
     }
@@ -262,7 +221,8 @@ class WindowTest : public QObject {
         memo(2)->clear();
         memo(2)->setFocus();
         typeText(memo(2), QStringLiteral("本数字é"));
-        QCOMPARE(form->readPaneLine(InputPane::Memo2, 0), std::string("\x96\x7b\x90\x94\x8e\x9a?"));
+        QCOMPARE(h.form->readPaneLine(InputPane::Memo2, 0),
+                 std::string("\x96\x7b\x90\x94\x8e\x9a?"));
     }
 
     void addFollowsTheLineBreakRule() {
@@ -275,14 +235,14 @@ class WindowTest : public QObject {
                               {QStringLiteral("x\n"), "x\r\nS\r\n"}};
         for (const Case& c : cases) {
             memo(3)->setPlainText(c.before);
-            form->addToOutputPane("S");
+            h.form->addToOutputPane("S");
             QCOMPARE(memo3Bytes(), c.after);
         }
     }
 
     void clearEmptiesEverythingAndCreateThenFailsAtOnce() {
         fillTenDraws();
-        form->setStatusLine("old");
+        h.form->setStatusLine("old");
         memo(3)->setPlainText(QStringLiteral("page"));
         QTest::mouseClick(button(5), Qt::LeftButton);
         QVERIFY(memo(1)->toPlainText().isEmpty());
@@ -295,12 +255,12 @@ class WindowTest : public QObject {
     }
 
     void errorBoxIsCriticalWithOneOkAndAFullStop() {
-        form->showErrorBox(std::string(texts::kTimerMessage));
-        QCOMPARE(boxes.size(), std::size_t(1));
-        QCOMPARE(boxes[0].title, QStringLiteral("numerlo"));
-        QCOMPARE(boxes[0].text, QStringLiteral("ﾀｲﾏｰを取得できません."));
-        QCOMPARE(boxes[0].icon, QMessageBox::Critical);
-        QCOMPARE(boxes[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        h.form->showErrorBox(std::string(texts::kTimerMessage));
+        QCOMPARE(h.boxes.size(), std::size_t(1));
+        QCOMPARE(h.boxes[0].title, QStringLiteral("numerlo"));
+        QCOMPARE(h.boxes[0].text, QStringLiteral("ﾀｲﾏｰを取得できません."));
+        QCOMPARE(h.boxes[0].icon, QMessageBox::Critical);
+        QCOMPARE(h.boxes[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     }
 
     void applicationTitleIsTheFileStem() {

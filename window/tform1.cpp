@@ -1,7 +1,11 @@
 #include "tform1.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -15,8 +19,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "drop_pane.h"
 #include "form_layout.h"
 #include "pane_text.h"
+#include "text_files.h"
 #include "window_texts.h"
 
 namespace numerlo {
@@ -30,8 +36,7 @@ QFont pixelFont(const QFont& base, int pixels96, bool bold, qreal dpi) {
     return font;
 }
 
-QPlainTextEdit* makePane(QWidget* parent, const QString& name, bool wrap) {
-    auto* pane = new QPlainTextEdit(parent);
+QPlainTextEdit* makePane(QPlainTextEdit* pane, const QString& name, bool wrap) {
     pane->setObjectName(name);
     pane->setTabChangesFocus(true);
     if (wrap) {
@@ -83,6 +88,7 @@ TForm1::TForm1(QString appTitle, QWidget* parent)
     prepareCp932();  // so that the first run is as quick as any other
     createControls();
     placeControls();
+    createDialogs();
 
     // Centre the outer frame on the screen, as the window first appears.
     const QRect screenRect = screen()->geometry();
@@ -110,8 +116,15 @@ void TForm1::createControls() {
         scale_ = static_cast<double>(measured) / layout::kWindowFontPixels;
     }
 
-    Memo1 = makePane(this, QStringLiteral("Memo1"), true);
-    Memo2 = makePane(this, QStringLiteral("Memo2"), true);
+    for (const InputPane which : {InputPane::Memo1, InputPane::Memo2}) {
+        auto* pane = new DropPane(this);
+        pane->acceptsFiles = [this] { return !run_.running(); };
+        connect(pane, &DropPane::fileDropped, this,
+                [this, which](const QString& path) { loadPane(which, path); });
+        (which == InputPane::Memo1 ? Memo1 : Memo2) = pane;
+    }
+    makePane(Memo1, QStringLiteral("Memo1"), true);
+    makePane(Memo2, QStringLiteral("Memo2"), true);
     Memo1->setPlainText(joinLines(window_texts::kSerialPaneLines));
     Memo2->setPlainText(joinLines(window_texts::kResultPaneLines));
 
@@ -126,10 +139,13 @@ void TForm1::createControls() {
         button->setObjectName(QStringLiteral("Button%1").arg(b));
         buttons_[static_cast<std::size_t>(b - 1)] = button;
     }
+    connect(buttons_[0], &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(buttons_[1], &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(buttons_[2], &QPushButton::clicked, this, [this] { run_.Button3Click(); });
+    connect(buttons_[3], &QPushButton::clicked, this, &TForm1::Button4Click);
     connect(buttons_[4], &QPushButton::clicked, this, &TForm1::Button5Click);
 
-    Memo3 = makePane(this, QStringLiteral("Memo3"), false);
+    Memo3 = makePane(new QPlainTextEdit(this), QStringLiteral("Memo3"), false);
     Label3 = makeLabel(this, QStringLiteral("Label3"), QString(), captionFont, Qt::red);
     Label4 = makeLabel(this, QStringLiteral("Label4"), window_texts::kNotice,
                        pixelFont(base, layout::kNoticeFontPixels, true, dpi), Qt::black);
@@ -159,6 +175,95 @@ void TForm1::placeControls() {
         control->setGeometry(px(p.left), px(p.top), px(p.width), px(p.height));
     }
     resize(px(layout::kClientWidth), px(layout::kClientHeight));
+}
+
+void TForm1::createDialogs() {
+    // Qt's own dialogs, so that the open dialog can carry its check box and
+    // both behave the same on every desktop.
+    OpenDialog1 = new QFileDialog(this);
+    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+    OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
+    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog1->setFileMode(QFileDialog::AnyFile);  // a missing file is accepted; the load fails
+    OpenDialog1->setNameFilter(window_texts::kOpenFilter);
+    readOnlyBox_ = new QCheckBox(window_texts::kReadOnlyBox, OpenDialog1);
+    readOnlyBox_->setObjectName(QStringLiteral("ReadOnlyBox"));
+    if (auto* grid = qobject_cast<QGridLayout*>(OpenDialog1->layout())) {
+        grid->addWidget(readOnlyBox_, grid->rowCount(), 0, 1, -1);
+    }
+
+    SaveDialog1 = new QFileDialog(this);
+    SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
+    SaveDialog1->setOption(QFileDialog::DontUseNativeDialog);
+    SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite);
+    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog1->setFileMode(QFileDialog::AnyFile);
+    SaveDialog1->setNameFilter(window_texts::kSaveFilter);
+    SaveDialog1->setDefaultSuffix(QString());  // the name is used as typed
+}
+
+QString TForm1::askFileName(QFileDialog& dialog, QString& lastConfirmed) {
+    // Offer the name last confirmed in this dialog (none before first use).
+    dialog.selectFile(lastConfirmed);
+    // Centred across the screen and a third of the way down.
+    dialog.adjustSize();
+    const QRect screenRect = screen()->geometry();
+    dialog.move(screenRect.x() + (screenRect.width() - dialog.width()) / 2,
+                screenRect.y() + (screenRect.height() - dialog.height()) / 3);
+    if (runModal_(dialog) != QDialog::Accepted) {
+        return {};
+    }
+    const QString chosen = dialog.selectedFiles().value(0);
+    if (chosen.isEmpty()) {
+        return {};
+    }
+    lastConfirmed = QFileInfo(chosen).absoluteFilePath();
+    return lastConfirmed;
+}
+
+void TForm1::Button1Click() {
+    if (const QString path = askFileName(*OpenDialog1, openName_); !path.isEmpty()) {
+        loadPane(InputPane::Memo1, path);
+    }
+}
+
+void TForm1::Button2Click() {
+    if (const QString path = askFileName(*OpenDialog1, openName_); !path.isEmpty()) {
+        loadPane(InputPane::Memo2, path);
+    }
+}
+
+void TForm1::loadPane(InputPane pane, const QString& path) {
+    const QString fullPath = QFileInfo(path).absoluteFilePath();
+    const LoadResult result = loadTextFile(fullPath);
+    switch (result.status) {
+        case LoadStatus::Loaded:
+            memo(pane)->setPlainText(toPaneText(result.bytes));
+            return;
+        case LoadStatus::CannotOpen:
+            showError(window_texts::kCannotOpen.arg(fullPath));
+            return;
+        case LoadStatus::TooLarge:
+            showError(window_texts::kTooLarge);
+            return;
+    }
+}
+
+void TForm1::Button4Click() {
+    const QString path = askFileName(*SaveDialog1, saveName_);
+    if (path.isEmpty()) {
+        return;
+    }
+    switch (saveTextFile(path, toBytes(Memo3->toPlainText()))) {
+        case SaveStatus::Saved:
+            return;
+        case SaveStatus::CannotCreate:
+            showError(window_texts::kCannotCreate.arg(path));
+            return;
+        case SaveStatus::WriteError:
+            showError(window_texts::kWriteError);
+            return;
+    }
 }
 
 QPlainTextEdit* TForm1::memo(InputPane pane) const {

@@ -10,6 +10,8 @@
 #include "modal.h"
 #include "run.h"
 
+class QCheckBox;
+class QFileDialog;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -45,13 +47,24 @@ class TForm1 : public QWidget, public RunWindow {
     // A modal critical box with one OK button: the message and a ".".
     void showError(const QString& message);
 
-    // The clear command (クリア).
+    // The load commands (抽選回数, 本数字+B数字), the save command (保存) and
+    // the clear command (クリア).
+    void Button1Click();
+    void Button2Click();
+    void Button4Click();
     void Button5Click();
+
+    // Replaces an input pane's whole text with a file's, or shows why not.
+    void loadPane(InputPane pane, const QString& path);
 
   private:
     void createControls();
     void placeControls();
+    void createDialogs();
     [[nodiscard]] QPlainTextEdit* memo(InputPane pane) const;
+    // Runs a file dialog placed as the tool places it, offering the name last
+    // confirmed in it; returns the confirmed file's full path or nothing.
+    QString askFileName(QFileDialog& dialog, QString& lastConfirmed);
 
     QString appTitle_;
     ModalRunner runModal_ = runModally;
@@ -66,6 +79,11 @@ class TForm1 : public QWidget, public RunWindow {
     QLabel* Label4 = nullptr;
     std::array<QPushButton*, kButtonCount> buttons_{};  // Button1..Button5
     std::array<QTimer*, kStageCount> timers_{};         // Timer1..Timer42
+    QFileDialog* OpenDialog1 = nullptr;                 // shared by both load commands
+    QFileDialog* SaveDialog1 = nullptr;
+    QCheckBox* readOnlyBox_ = nullptr;  // shown, remembered, otherwise unused
+    QString openName_;                  // last name confirmed in each dialog
+    QString saveName_;
 
     TableRun run_;
 };

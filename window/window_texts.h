@@ -39,6 +39,18 @@ inline const QString kButtons[] = {
     QStringLiteral("保存"),     QStringLiteral("クリア"),
 };
 
+// Error box messages of the file commands; the box adds the final ".".
+// %1 is the file's full path.
+inline const QString kCannotOpen = QStringLiteral("ﾌｧｲﾙ %1 は開けません");
+inline const QString kTooLarge = QStringLiteral("文字列の大きさが ﾒﾓ の制限を越えました");
+inline const QString kCannotCreate = QStringLiteral("ﾌｧｲﾙ %1 を作成できません");
+inline const QString kWriteError = QStringLiteral("ｽﾄﾘｰﾑへの書き込みｴﾗｰ");
+
+// The file dialogs' one filter each, and the open dialog's check box.
+inline const QString kOpenFilter = QStringLiteral("text (*.txt)");
+inline const QString kSaveFilter = QStringLiteral("html (*.html)");
+inline const QString kReadOnlyBox = QStringLiteral("読み取り専用ファイルとして開く(&R)");
+
 // The face asked for, and the one that stands in for it on Linux: its
 // advance widths match for ASCII and the full-width digits.
 inline const QString kFontFamily = QStringLiteral("ＭＳ Ｐゴシック");

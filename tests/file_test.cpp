@@ -1,0 +1,318 @@
+// Loading the input panes from files and saving the output pane, through the
+// real window with its dialogs answered by the test.
+#include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <fstream>
+
+#include "text_files.h"
+#include "window_harness.h"
+
+using namespace numerlo;
+
+namespace {
+
+void writeFile(const QString& path, std::string_view bytes) {
+    std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string readFile(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Limits the size of any file this process writes, as a full disk would,
+// for as long as it lives.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limited = saved_;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
+
+  private:
+    rlimit saved_{};
+};
+
+}  // namespace
+
+class FileTest : public QObject {
+    Q_OBJECT
+
+    testing::WindowHarness h;
+    std::unique_ptr<QTemporaryDir> dir;
+
+    QString path(const QString& name) const { return dir->filePath(name); }
+    QStringList dirEntries() const {
+        return QDir(dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+    // Clicks a command button with its file dialog answered by `answer`.
+    void clickWith(int button, std::optional<QString> answer) {
+        h.fileAnswers.push_back(std::move(answer));
+        h.click(button);
+        QVERIFY(h.fileAnswers.empty());
+    }
+    void createPage() {
+        h.fillTenDraws();
+        h.click(3);
+        QVERIFY(h.waitForRunEnd());
+        QCOMPARE(h.status(), QString());
+    }
+    void dropOnto(int pane, const QList<QUrl>& urls) {
+        QMimeData mime;
+        mime.setUrls(urls);
+        QWidget* viewport = h.memo(pane)->viewport();
+        const QPointF at(10, 10);
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &enter);
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &drop);
+    }
+
+  private slots:
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+        QVERIFY(h.start());
+    }
+    void cleanup() {
+        h.stop();
+        dir.reset();
+    }
+
+    void loadMakesEveryLineBreakCrLf_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("pane");
+        QTest::newRow("CR LF") << 1 << QByteArray("001\r\n002\r\n") << QByteArray("001\r\n002\r\n");
+        QTest::newRow("LF only") << 1 << QByteArray("001\n002\n") << QByteArray("001\r\n002\r\n");
+        QTest::newRow("CR only") << 2 << QByteArray("001\r002\r") << QByteArray("001\r\n002\r\n");
+        QTest::newRow("LF CR is two") << 2 << QByteArray("a\n\rb") << QByteArray("a\r\n\r\nb");
+        QTest::newRow("text up to NUL") << 1 << QByteArray("12\0003\n456", 8) << QByteArray("12");
+        QTest::newRow("empty file") << 2 << QByteArray() << QByteArray();
+        QTest::newRow("Shift-JIS kept") << 1 << QByteArray("\x89\xf1\x90\x94\r\n\x81")
+                                        << QByteArray("\x89\xf1\x90\x94\r\n\x81");
+    }
+    void loadMakesEveryLineBreakCrLf() {
+        QFETCH(int, button);
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, pane);
+        writeFile(path("draws.txt"), file.toStdString());
+        clickWith(button, path("draws.txt"));
+        QCOMPARE(h.paneBytes(button), pane.toStdString());
+        QVERIFY(h.boxes.empty());
+    }
+
+    void twelveSerialLinesLoadAndARunUsesTheFirstTen() {
+        std::string serials(testing::kSerials);
+        serials += "\r\n011\r\n012\r\n";
+        writeFile(path("serials.txt"), serials);
+        writeFile(path("results.txt"), std::string(testing::kResults) + "\r\n");
+        clickWith(1, path("serials.txt"));
+        clickWith(2, path("results.txt"));
+        QCOMPARE(h.form->readPaneLine(InputPane::Memo1, 11), std::string("012"));
+        h.click(3);
+        QVERIFY(h.waitForRunEnd());
+        QCOMPARE(h.paneBytes(3), testing::WindowHarness::expectedPage() + "\r\n");
+
+        // And saved, the file is the page and one line break.
+        clickWith(4, path("page.html"));
+        QCOMPARE(readFile(path("page.html")), testing::WindowHarness::expectedPage() + "\r\n");
+        QVERIFY(h.boxes.empty());
+    }
+
+    void unreadableFilesShowTheirFullPathAndLeaveThePane_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("missing") << QStringLiteral("missing.txt");
+        QTest::newRow("folder") << QStringLiteral("folder");
+    }
+    void unreadableFilesShowTheirFullPathAndLeaveThePane() {
+        QFETCH(QString, name);
+        QDir(dir->path()).mkdir(QStringLiteral("folder"));
+        const std::string before = h.paneBytes(2);
+        clickWith(2, path(name));
+        QCOMPARE(h.paneBytes(2), before);
+        QCOMPARE(h.boxes.size(), std::size_t(1));
+        QCOMPARE(h.boxes[0].text, QStringLiteral("ﾌｧｲﾙ %1 は開けません.").arg(path(name)));
+        QCOMPARE(h.boxes[0].title, QStringLiteral("numerlo"));
+        QCOMPARE(h.boxes[0].icon, QMessageBox::Critical);
+    }
+
+    void textOverThePaneLimitIsRefused_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("fits");
+        const auto limit = static_cast<qsizetype>(kPaneLimitBytes);
+        QTest::newRow("at the limit") << QByteArray(limit, '7') << true;
+        QTest::newRow("one byte over") << QByteArray(limit + 1, '7') << false;
+        QTest::newRow("over once LF is CR LF") << QByteArray(limit - 10, '\n') << false;
+        QTest::newRow("long, but NUL early")
+            << QByteArray("001\0", 4) + QByteArray(limit * 2, '7') << true;
+    }
+    void textOverThePaneLimitIsRefused() {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, fits);
+        writeFile(path("big.txt"), file.toStdString());
+        const std::string before = h.paneBytes(1);
+        clickWith(1, path("big.txt"));
+        if (fits) {
+            QVERIFY(h.boxes.empty());
+            QCOMPARE(h.paneBytes(1), normaliseLineBreaks(file.toStdString()));
+        } else {
+            QCOMPARE(h.paneBytes(1), before);
+            QCOMPARE(h.boxes.size(), std::size_t(1));
+            QCOMPARE(h.boxes[0].text, QStringLiteral("文字列の大きさが ﾒﾓ の制限を越えました."));
+        }
+    }
+
+    void cancelChangesNothing() {
+        const std::string before = h.paneBytes(1);
+        clickWith(1, std::nullopt);
+        clickWith(4, std::nullopt);
+        QCOMPARE(h.paneBytes(1), before);
+        QVERIFY(h.boxes.empty());
+        QVERIFY(dirEntries().isEmpty());
+    }
+
+    void dialogsOfferTheirLastConfirmedName() {
+        writeFile(path("a.txt"), "001");
+        clickWith(2, path("a.txt"));
+        clickWith(1, std::nullopt);
+        clickWith(4, path("page.html"));
+        clickWith(4, std::nullopt);
+        QCOMPARE(h.dialogs.size(), std::size_t(4));
+        // The open dialog is shared by both loads; the save dialog has its own.
+        QCOMPARE(h.dialogs[0].name, QStringLiteral("OpenDialog1"));
+        QCOMPARE(h.dialogs[0].offered, QString());
+        QCOMPARE(h.dialogs[0].filters, QStringList{QStringLiteral("text (*.txt)")});
+        QCOMPARE(h.dialogs[1].offered, QStringLiteral("a.txt"));
+        QCOMPARE(h.dialogs[2].name, QStringLiteral("SaveDialog1"));
+        QCOMPARE(h.dialogs[2].offered, QString());
+        QCOMPARE(h.dialogs[2].filters, QStringList{QStringLiteral("html (*.html)")});
+        QCOMPARE(h.dialogs[2].mode, QFileDialog::AcceptSave);
+        QCOMPARE(h.dialogs[3].offered, QStringLiteral("page.html"));
+        auto* readOnly = h.form->findChild<QWidget*>(QStringLiteral("ReadOnlyBox"));
+        QVERIFY(readOnly != nullptr);
+        QCOMPARE(readOnly->parent()->objectName(), QStringLiteral("OpenDialog1"));
+    }
+
+    void saveWritesThePaneExactly_data() {
+        QTest::addColumn<bool>("run");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray page = QByteArray::fromStdString(testing::WindowHarness::expectedPage());
+        QTest::newRow("after a run") << true << QString() << page + "\r\n";
+        QTest::newRow("before any run") << false << QString() << QByteArray();
+        QTest::newRow("as edited") << false << QStringLiteral("出目表\n<p>")
+                                   << QByteArray("\x8f\x6f\x96\xda\x95\x5c\r\n<p>");
+    }
+    void saveWritesThePaneExactly() {
+        QFETCH(bool, run);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, expected);
+        h.memo(3)->clear();
+        if (run) {
+            createPage();
+        }
+        if (!typed.isEmpty()) {
+            h.memo(3)->setPlainText(typed);
+        }
+        // Saved twice under a name with no extension: used as typed, and
+        // overwritten without a question.
+        writeFile(path("abc"), "something older and longer than the page itself");
+        clickWith(4, path("abc"));
+        clickWith(4, path("abc"));
+        QCOMPARE(readFile(path("abc")), expected.toStdString());
+        QVERIFY(h.boxes.empty());
+        QCOMPARE(dirEntries(), QStringList{QStringLiteral("abc")});
+    }
+
+    void saveKeepsPermissionsAndWritesThroughALink() {
+        writeFile(path("real.html"), "old");
+        QFile::setPermissions(path("real.html"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+        QVERIFY(QFile::link(path("real.html"), path("link.html")));
+        h.memo(3)->setPlainText(QStringLiteral("new"));
+        clickWith(4, path("link.html"));
+        QCOMPARE(readFile(path("real.html")), std::string("new"));
+        QVERIFY(QFileInfo(path("link.html")).isSymLink());
+        QCOMPARE(QFile::permissions(path("real.html")), QFile::ReadOwner | QFile::WriteOwner |
+                                                            QFile::ReadUser | QFile::WriteUser |
+                                                            QFile::ReadGroup);
+    }
+
+    void aFileThatCannotBeCreatedSaysSo_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("no such folder") << QStringLiteral("nowhere/page.html");
+        QTest::newRow("a folder") << QStringLiteral("folder");
+    }
+    void aFileThatCannotBeCreatedSaysSo() {
+        QFETCH(QString, name);
+        QDir(dir->path()).mkdir(QStringLiteral("folder"));
+        h.memo(3)->setPlainText(QStringLiteral("page"));
+        clickWith(4, path(name));
+        QCOMPARE(h.boxes.size(), std::size_t(1));
+        QCOMPARE(h.boxes[0].text, QStringLiteral("ﾌｧｲﾙ %1 を作成できません.").arg(path(name)));
+        QCOMPARE(dirEntries(), QStringList{QStringLiteral("folder")});
+    }
+
+    void aShortWriteKeepsTheEarlierFileWhole() {
+        createPage();  // about 23 kB: one write, larger than any buffer
+        const std::string earlier = "<HTML>the earlier page</HTML>\r\n";
+        writeFile(path("page.html"), earlier);
+        {
+            const FileSizeLimit fullDisk(4096);
+            clickWith(4, path("page.html"));
+        }
+        QCOMPARE(h.boxes.size(), std::size_t(1));
+        QCOMPARE(h.boxes[0].text, QStringLiteral("ｽﾄﾘｰﾑへの書き込みｴﾗｰ."));
+        QCOMPARE(readFile(path("page.html")), earlier);
+        QCOMPARE(dirEntries(), QStringList{QStringLiteral("page.html")});
+
+        // A small text that fits the buffer fails only when flushed.
+        h.boxes.clear();
+        h.memo(3)->setPlainText(QString(6000, QLatin1Char('x')));
+        {
+            const FileSizeLimit fullDisk(1000);
+            clickWith(4, path("page.html"));
+        }
+        QCOMPARE(h.boxes.size(), std::size_t(1));
+        QCOMPARE(h.boxes[0].text, QStringLiteral("ｽﾄﾘｰﾑへの書き込みｴﾗｰ."));
+        QCOMPARE(readFile(path("page.html")), earlier);
+        QCOMPARE(dirEntries(), QStringList{QStringLiteral("page.html")});
+    }
+
+    void aDroppedFileLoadsLikeTheLoadCommand() {
+        writeFile(path("results.txt"), "01 02 03 04 05 06 07\n43 42 41 40 39 38 01");
+        dropOnto(2, {QUrl::fromLocalFile(path("results.txt"))});
+        QCOMPARE(h.paneBytes(2), std::string("01 02 03 04 05 06 07\r\n43 42 41 40 39 38 01"));
+
+        dropOnto(1, {QUrl::fromLocalFile(path("missing.txt"))});
+        QCOMPARE(h.boxes.size(), std::size_t(1));
+        QCOMPARE(h.boxes[0].text, QStringLiteral("ﾌｧｲﾙ %1 は開けません.").arg(path("missing.txt")));
+
+        // Refused while a run is pending, like the buttons.
+        h.fillTenDraws();
+        h.click(3);
+        QVERIFY(h.form->run().running());
+        dropOnto(1, {QUrl::fromLocalFile(path("results.txt"))});
+        QCOMPARE(h.paneBytes(1), std::string(testing::kSerials));
+        QVERIFY(h.waitForRunEnd());
+        QCOMPARE(h.status(), QString());
+    }
+};
+
+QTEST_MAIN(FileTest)
+#include "file_test.moc"

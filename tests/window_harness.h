@@ -1,0 +1,113 @@
+// A main window for QTest, shown offscreen, whose modal dialogs and message
+// boxes are answered by the test instead of a person.
+#pragma once
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "pane_text.h"
+#include "sample_draws.h"
+#include "tform1.h"
+
+namespace numerlo::testing {
+
+struct ShownBox {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+};
+
+struct SeenDialog {
+    QString name;     // OpenDialog1 or SaveDialog1
+    QString offered;  // the file name field as the dialog opened
+    QStringList filters;
+    QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+};
+
+class WindowHarness {
+  public:
+    std::unique_ptr<TForm1> form;
+    std::vector<ShownBox> boxes;
+    std::vector<SeenDialog> dialogs;
+    // How the next file dialogs are answered: a path to confirm, or nothing
+    // to cancel. A dialog with no answer queued is a test fault.
+    std::deque<std::optional<QString>> fileAnswers;
+
+    bool start() {
+        boxes.clear();
+        dialogs.clear();
+        fileAnswers.clear();
+        form = std::make_unique<TForm1>(QStringLiteral("numerlo"));
+        form->setModalRunner([this](QDialog& dialog) { return answer(dialog); });
+        form->show();
+        return QTest::qWaitForWindowExposed(form.get());
+    }
+    void stop() { form.reset(); }
+
+    template <typename T>
+    T* child(const QString& name) {
+        T* widget = form->findChild<T*>(name);
+        if (widget == nullptr) {
+            qFatal("no control %s", qPrintable(name));
+        }
+        return widget;
+    }
+    QPlainTextEdit* memo(int n) { return child<QPlainTextEdit>(QStringLiteral("Memo%1").arg(n)); }
+    QPushButton* button(int n) { return child<QPushButton>(QStringLiteral("Button%1").arg(n)); }
+    QString status() { return child<QLabel>(QStringLiteral("Label3"))->text(); }
+    std::string paneBytes(int n) { return toBytes(memo(n)->toPlainText()); }
+    void click(int n) { QTest::mouseClick(button(n), Qt::LeftButton); }
+
+    [[nodiscard]] bool waitForRunEnd() {
+        return QTest::qWaitFor([this] { return !form->run().running(); }, 5000);
+    }
+    void fillTenDraws() {
+        memo(1)->setPlainText(toPaneText(kSerials));
+        memo(2)->setPlainText(toPaneText(kResults));
+    }
+
+    // The golden page with the link address this build was configured with.
+    static std::string expectedPage() {
+        std::string page = goldenPage();
+        const std::string_view testUrl = kTestHomeUrl;
+        page.replace(page.find(testUrl), testUrl.size(), NUMERLO_HOME_URL);
+        return page;
+    }
+
+  private:
+    int answer(QDialog& dialog) {
+        if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
+            boxes.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
+            return QMessageBox::Ok;
+        }
+        auto* files = qobject_cast<QFileDialog*>(&dialog);
+        if (files == nullptr || fileAnswers.empty()) {
+            qFatal("unexpected dialog %s", qPrintable(dialog.objectName()));
+        }
+        auto* nameField = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        dialogs.push_back({files->objectName(), nameField ? nameField->text() : QString(),
+                           files->nameFilters(), files->acceptMode()});
+        const std::optional<QString> path = fileAnswers.front();
+        fileAnswers.pop_front();
+        if (!path) {
+            return QDialog::Rejected;
+        }
+        files->selectFile(*path);
+        return QDialog::Accepted;
+    }
+};
+
+}  // namespace numerlo::testing
