@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
                 timers[static_cast<std::size_t>(k)]->stop();
                 ++fired;
                 if (k + 1 < numerlo::kStageCount) {
-                    timers[static_cast<std::size_t>(k + 1)]->start();
+                    timers[static_cast<std::size_t>(k) + 1]->start();
                 }
             });
             timers.push_back(std::move(timer));
@@ -163,6 +163,7 @@ int main(int argc, char** argv) {
     report("load at limit, short lines", loadLines);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("%-28s %7.1f MB\n", "peak memory (this process)", usage.ru_maxrss / 1024.0);
+    std::printf("%-28s %7.1f MB\n", "peak memory (this process)",
+                static_cast<double>(usage.ru_maxrss) / 1024.0);
     return 0;
 }

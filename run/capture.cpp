@@ -18,11 +18,11 @@ bool TableRun::cutFields(int /*unused*/) {
         // Field j sits at bytes 3j+1..3j+2; the separators between are never read.
         for (int j = 0; j < kFields; ++j) {
             assignSubstring(tables_.NumberTexts[j][d], tables_.ResultLines[d],
-                            static_cast<std::size_t>(3 * j + 1), 2);
+                            3 * static_cast<std::size_t>(j) + 1, 2);
         }
         for (int k = 0; k < kSerialDigits; ++k) {
             assignSubstring(tables_.SerialDigits[k][d], tables_.SerialTexts[d],
-                            static_cast<std::size_t>(k + 1), 1);
+                            static_cast<std::size_t>(k) + 1, 1);
         }
     }
     return true;

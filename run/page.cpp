@@ -19,7 +19,7 @@ bool TableRun::assemblePage(int /*unused*/) {
     page.clear();
     page += "<HTML>\r\n<HEAD>\r\n";
     page += "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=x-sjis\">\r\n";
-    page += "<meta name=\"description\" content=\"";
+    page += R"(<meta name="description" content=")";
     appendTitle(page);
     page += "\">\r\n<meta name=\"keywords\" content=\"";
     page += texts::kKeywords;
@@ -44,7 +44,7 @@ bool TableRun::assemblePage(int /*unused*/) {
     }
     page += "</Table>\r\n";
     page += "<HR Align = Center>\r\n";
-    page += "<FONT SIZE=\"+2\" ><b><A HREF = \"";
+    page += R"(<FONT SIZE="+2" ><b><A HREF = ")";
     page += homePageUrl_;
     page += "\">";
     page += texts::kTopPageLink;

@@ -90,7 +90,7 @@ class FakeWindow : public RunWindow {
 
     // Fires armed triggers, one per turn, until none is armed. Returns the
     // stages in the order they fired. Two armed at once is a fault.
-    std::vector<int> pump(TableRun& run) {
+    std::vector<int> pump(TableRun& run) {  // NOLINT(readability-make-member-function-const)
         std::vector<int> fired;
         while (!armed.empty()) {
             EXPECT_EQ(armed.size(), 1U) << "more than one trigger armed";

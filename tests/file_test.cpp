@@ -55,8 +55,8 @@ class FileTest : public QObject {
     testing::WindowHarness h;
     std::unique_ptr<QTemporaryDir> dir;
 
-    QString path(const QString& name) const { return dir->filePath(name); }
-    QStringList dirEntries() const {
+    [[nodiscard]] QString path(const QString& name) const { return dir->filePath(name); }
+    [[nodiscard]] QStringList dirEntries() const {
         return QDir(dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
     // Clicks a command button with its file dialog answered by `answer`.

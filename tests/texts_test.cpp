@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <cstdint>
+
 #include "texts.h"
 
 namespace numerlo::testing {
@@ -10,7 +12,7 @@ namespace {
 
 std::string cp932ToUtf8(std::string_view bytes) {
     iconv_t cd = iconv_open("UTF-8", "CP932");
-    EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    EXPECT_NE(reinterpret_cast<std::intptr_t>(cd), -1);
     std::string in(bytes);
     std::string out(bytes.size() * 3, '\0');
     char* inPtr = in.data();

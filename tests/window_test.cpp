@@ -50,7 +50,7 @@ class WindowTest : public QObject {
     void init() { QVERIFY(h.start()); }
     void cleanup() { h.stop(); }
 
-    void fontIsTheMetricStandIn() {
+    void fontIsTheMetricStandIn() const {
         const QFontInfo info(h.form->font());
         if (info.family() != QStringLiteral("Ume P Gothic")) {
             QSKIP("Ume P Gothic is not installed (fonts-horai-umefont): glyph widths unknown");

@@ -14,6 +14,11 @@ constexpr char16_t kNone = 0xFFFF;           // no character for these bytes
 constexpr char16_t kTwoStandIns = 0xFFFE;    // a character, but not one that converts back
 constexpr std::uint16_t kUnmapped = 0xFFFF;  // no bytes for this character
 
+// iconv_open() reports failure as (iconv_t)-1.
+bool failed(iconv_t cd) {
+    return reinterpret_cast<std::intptr_t>(cd) == -1;
+}
+
 bool isLeadByte(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
@@ -33,8 +38,7 @@ class Cp932Tables {
 
         iconv_t toUtf16 = iconv_open("UTF-16LE", "CP932");
         iconv_t fromUtf16 = iconv_open("CP932", "UTF-16LE");
-        if (toUtf16 == reinterpret_cast<iconv_t>(-1) ||
-            fromUtf16 == reinterpret_cast<iconv_t>(-1)) {
+        if (failed(toUtf16) || failed(fromUtf16)) {
             // Without the converter only ASCII is known; everything else
             // still round-trips through stand-ins.
             for (unsigned b = 0; b < 0x80; ++b) {

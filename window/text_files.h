@@ -14,7 +14,7 @@ namespace numerlo {
 // The bound is set by the worst text there is to wrap: one line with no
 // break opportunity, which the narrow serial pane wraps in time that grows
 // with the square of its length (16 KiB: about 0.4 s; 64 KiB: about 6 s).
-inline constexpr std::size_t kPaneLimitBytes = 16 * 1024;
+inline constexpr std::size_t kPaneLimitBytes = std::size_t{16} * 1024;
 
 // CR LF stays; a lone CR and a lone LF each become CR LF (so LF CR is two
 // breaks); the text ends before the first NUL byte.
