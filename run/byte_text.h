@@ -15,7 +15,15 @@ namespace numerlo {
 inline void assignSubstring(std::string& out, std::string_view text, std::size_t position,
                             std::size_t count) {
     const std::size_t from = position - 1;
-    out.assign(from < text.size() ? text.substr(from, count) : std::string_view{});
+    if (from >= text.size()) {
+        out.clear();
+        return;
+    }
+    // resize + copy rather than assign(): GCC 12 at -O3 warns falsely that
+    // assign() from a view may overlap the target.
+    const std::size_t size = std::min(count, text.size() - from);
+    out.resize(size);
+    std::copy_n(text.data() + from, size, out.data());
 }
 
 // Sets `out` to the pieces joined, in one pass: the size is worked out first

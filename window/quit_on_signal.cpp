@@ -1,0 +1,45 @@
+#include "quit_on_signal.h"
+
+#include <QSocketNotifier>
+#include <QWidget>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <csignal>
+
+namespace numerlo {
+
+namespace {
+
+// A signal handler may do next to nothing; it writes one byte into a socket
+// that the event loop watches, and the loop does the rest.
+int signalSockets[2] = {-1, -1};
+
+void onSignal(int /*signal*/) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalSockets[0], &byte, 1);
+}
+
+}  // namespace
+
+void quitOnTerminationSignals(QWidget& mainWindow) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalSockets) != 0) {
+        return;
+    }
+    auto* notifier = new QSocketNotifier(signalSockets[1], QSocketNotifier::Read, &mainWindow);
+    QObject::connect(notifier, &QSocketNotifier::activated, &mainWindow, [&mainWindow] {
+        char byte = 0;
+        [[maybe_unused]] const auto got = ::read(signalSockets[1], &byte, 1);
+        mainWindow.close();
+    });
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        sigaction(signal, &action, nullptr);
+    }
+}
+
+}  // namespace numerlo
