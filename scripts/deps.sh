@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, and only those still missing.
-# Usage: scripts/deps.sh GROUP...   (groups: build window test fuzz look)
+# Usage: scripts/deps.sh GROUP...
+# Groups: build window test browser fuzz lint package look
 set -euo pipefail
 
 packages=()
@@ -10,7 +11,15 @@ for group in "$@"; do
     window) packages+=(qt6-base-dev fonts-horai-umefont) ;;
     test)   packages+=(libgtest-dev libbenchmark-dev) ;;
     fuzz)   packages+=(clang libclang-rt-dev) ;;
-    look)   packages+=(xvfb xauth imagemagick) ;;
+    look)   packages+=(xvfb xauth imagemagick xdotool) ;;
+    lint)   packages+=(clang-format clang-tidy) ;;
+    browser)
+      packages+=(chromium)
+      # A Node.js that did not come from Debian is used as it is.
+      command -v node >/dev/null || packages+=(nodejs)
+      command -v npm >/dev/null || packages+=(npm)
+      ;;
+    package) packages+=(dpkg-dev desktop-file-utils appstream) ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

@@ -132,6 +132,12 @@ class FileTest : public QObject {
         clickWith(4, path("page.html"));
         QCOMPARE(readFile(path("page.html")), testing::WindowHarness::expectedPage() + "\r\n");
         QVERIFY(h.boxes.empty());
+
+        // The browser check opens a page saved exactly this way.
+        if (const QString out = qEnvironmentVariable("NUMERLO_SAVED_PAGE"); !out.isEmpty()) {
+            clickWith(4, out);
+            QCOMPARE(readFile(out), testing::WindowHarness::expectedPage() + "\r\n");
+        }
     }
 
     void unreadableFilesShowTheirFullPathAndLeaveThePane_data() {

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds the Debian package, checks the menu entry and AppStream data,
+# installs the package on this machine and starts the installed program.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh build window package
+
+desktop-file-validate packaging/*.desktop
+appstreamcli validate --no-net packaging/*.metainfo.xml
+
+cmake -S . -B build-pkg -G Ninja -DCMAKE_BUILD_TYPE=Release -DNUMERLO_TESTS=OFF -DNUMERLO_BENCH=OFF
+cmake --build build-pkg --parallel "$(nproc)"
+
+# cmake --install into a throw-away prefix lays out the same files.
+expected=(
+  bin/numerlo
+  share/applications/com.example.numerlo.desktop
+  share/metainfo/com.example.numerlo.metainfo.xml
+  share/icons/hicolor/scalable/apps/com.example.numerlo.svg
+)
+for size in 16 32 48 64 128 256; do
+  expected+=("share/icons/hicolor/${size}x${size}/apps/com.example.numerlo.png")
+done
+prefix=$(mktemp -d)
+cmake --install build-pkg --prefix "$prefix" >/dev/null
+for f in "${expected[@]}"; do
+  [ -f "$prefix/$f" ] || { echo "cmake --install did not install $f" >&2; exit 1; }
+done
+rm -rf "$prefix"
+
+(cd build-pkg && rm -f numerlo_*.deb && cpack -G DEB >/dev/null)
+deb=$(ls build-pkg/numerlo_*_amd64.deb)
+echo "Built $deb"
+dpkg-deb -f "$deb" Depends
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "./$deb"
+listed=$(dpkg -L numerlo)
+for f in "${expected[@]}"; do
+  grep -qx "/usr/$f" <<<"$listed" || { echo "dpkg -L numerlo lacks /usr/$f" >&2; exit 1; }
+done
+
+# The installed program starts offscreen and quits cleanly when asked to.
+QT_QPA_PLATFORM=offscreen /usr/bin/numerlo &
+pid=$!
+sleep 3
+kill -0 "$pid" || { echo "numerlo did not stay up" >&2; exit 1; }
+kill -TERM "$pid"
+wait "$pid"
+echo "package check: installed, listed, started and quit cleanly"
