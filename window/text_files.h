@@ -10,11 +10,12 @@
 namespace numerlo {
 
 // The most a pane takes from a file, after line breaks are made CR LF. A
-// ten-draw file is about 220 bytes, so 16 KiB holds some 700 result lines.
+// ten-draw file is about 220 bytes, so 8 KiB holds some 370 result lines.
 // The bound is set by the worst text there is to wrap: one line with no
 // break opportunity, which the narrow serial pane wraps in time that grows
-// with the square of its length (16 KiB: about 0.4 s; 64 KiB: about 6 s).
-inline constexpr std::size_t kPaneLimitBytes = std::size_t{16} * 1024;
+// with the square of its length (8 KiB: about 0.13 s; 16 KiB: 0.3 to 0.5 s;
+// 64 KiB: about 6 s).
+inline constexpr std::size_t kPaneLimitBytes = std::size_t{8} * 1024;
 
 // CR LF stays; a lone CR and a lone LF each become CR LF (so LF CR is two
 // breaks); the text ends before the first NUL byte.
