@@ -8,7 +8,7 @@ packages=()
 for group in "$@"; do
   case "$group" in
     build)  packages+=(g++ cmake ninja-build pkg-config) ;;
-    window) packages+=(qt6-base-dev fonts-horai-umefont) ;;
+    window) packages+=(qt6-base-dev fonts-horai-umefont qt6-translations-l10n) ;;
     test)   packages+=(libgtest-dev libbenchmark-dev) ;;
     fuzz)   packages+=(clang libclang-rt-dev) ;;
     look)   packages+=(xvfb xauth imagemagick xdotool) ;;
