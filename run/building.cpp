@@ -1,6 +1,8 @@
 // Stages 14 to 41: turn the checked number fields into values, then into the
 // 43 cells of each draw and the table row that holds them.
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 
 #include "byte_text.h"
 #include "run.h"
@@ -8,7 +10,9 @@
 namespace numerlo {
 
 namespace {
-constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kSerialOpen = "\r\n<b>";
+constexpr std::string_view kSerialClose = "</b>\r\n</TD>\r\n";
+constexpr std::string_view kRowClose = "</TR>\r\n";
 constexpr std::string_view kCellClose = ">\r\n";
 constexpr std::string_view kCellEnd = "\r\n</TD>\r\n";
 }  // namespace
@@ -59,25 +63,47 @@ bool TableRun::buildCells(int d) {
         mark(tables_.NumberValues[j][d], kMain);
     }
     for (int n = 1; n <= kNumbers; ++n) {
-        assignJoined(tables_.CellTexts[d][n], cellOpenings_[shades[n]], tables_.CellLabels[n],
-                     kCellEnd);
+        // One pass over the cell's buffer from the last run. This loop is
+        // most of a run's work, so the fixed-size pieces are copied inline.
+        const std::string& opening = cellOpenings_[shades[n]];
+        const std::string& label = tables_.CellLabels[n];
+        std::string& cell = tables_.CellTexts[d][n];
+        cell.resize(opening.size() + label.size() + kCellEnd.size());
+        char* at = std::copy(opening.begin(), opening.end(), cell.data());
+        for (const char c : label) {
+            *at++ = c;
+        }
+        std::memcpy(at, kCellEnd.data(), kCellEnd.size());
     }
     return true;
 }
 
 bool TableRun::buildRow(int d) {
-    std::string& row = tables_.RowTexts[d];
-    row.clear();
-    row += tables_.RowOpen;
-    row += kCrLf;
-    row += "<b>";
-    row += tables_.SerialTexts[d];
-    row += "</b>\r\n</TD>\r\n";
+    // The 43 cells appended in order and then enclosed by the row's opening
+    // and closing pieces, written in one pass: the size is summed first so
+    // the row's buffer from the last run is sized once.
+    const std::string& serial = tables_.SerialTexts[d];
+    const auto& cells = tables_.CellTexts[d];
+    std::size_t size = tables_.RowOpen.size() + kSerialOpen.size() + serial.size() +
+                       kSerialClose.size() + kRowClose.size();
     for (int n = 1; n <= kNumbers; ++n) {
-        row += tables_.CellTexts[d][n];
+        size += cells[n].size();
     }
-    row += "</TR>";
-    row += kCrLf;
+    std::string& row = tables_.RowTexts[d];
+    row.resize(size);
+    char* at = row.data();
+    const auto put = [&at](std::string_view piece) {
+        std::memcpy(at, piece.data(), piece.size());
+        at += piece.size();
+    };
+    put(tables_.RowOpen);
+    put(kSerialOpen);
+    put(serial);
+    put(kSerialClose);
+    for (int n = 1; n <= kNumbers; ++n) {
+        put(cells[n]);
+    }
+    put(kRowClose);
     return true;
 }
 

@@ -35,6 +35,20 @@ void assignJoined(std::string& out, const Pieces&... pieces) {
     ((at = std::copy_n(std::string_view(pieces).data(), std::string_view(pieces).size(), at)), ...);
 }
 
+// Byte-for-byte equality, written out for the run's short texts (at most
+// two bytes), where a library compare costs more than the bytes do.
+inline bool sameBytes(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // "0" .. "9": exactly one ASCII digit.
 inline bool isDigitText(std::string_view text) {
     return text.size() == 1 && text[0] >= '0' && text[0] <= '9';

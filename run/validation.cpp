@@ -26,7 +26,7 @@ bool TableRun::numbersDiffer(int /*unused*/) {
     return allDrawsPass([&](int d) {
         for (int a = 0; a < kFields; ++a) {
             for (int b = a + 1; b < kFields; ++b) {
-                if (tables_.NumberTexts[a][d] == tables_.NumberTexts[b][d]) {
+                if (sameBytes(tables_.NumberTexts[a][d], tables_.NumberTexts[b][d])) {
                     return false;
                 }
             }
