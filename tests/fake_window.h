@@ -16,10 +16,6 @@
 
 namespace numerlo::testing {
 
-inline std::vector<std::string> splitLines(std::string_view text) {
-    return splitLinesForTest(text);
-}
-
 class FakeWindow : public RunWindow {
   public:
     std::vector<std::string> memo1;  // displayed lines of each input pane

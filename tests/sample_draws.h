@@ -27,7 +27,7 @@ inline constexpr std::string_view kResults =
     "10 19 22 23 30 33 01";
 
 // Splits text at CR LF into its lines.
-inline std::vector<std::string> splitLinesForTest(std::string_view text) {
+inline std::vector<std::string> splitLines(std::string_view text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
     for (std::size_t at; (at = text.find("\r\n", start)) != std::string_view::npos;

@@ -146,14 +146,14 @@ class WindowTest : public QObject {
         memo(1)->clear();
         memo(2)->clear();
         QTest::mouseClick(memo(1), Qt::LeftButton);
-        const auto serials = testing::splitLinesForTest(testing::kSerials);
+        const auto serials = testing::splitLines(testing::kSerials);
         for (const auto& line : serials) {
             QTest::keyClicks(memo(1), QString::fromStdString(line));
             QTest::keyClick(memo(1), Qt::Key_Return);
         }
         QTest::keyClick(memo(1), Qt::Key_Tab);
         QVERIFY(memo(2)->hasFocus());
-        for (const auto& line : testing::splitLinesForTest(testing::kResults)) {
+        for (const auto& line : testing::splitLines(testing::kResults)) {
             QTest::keyClicks(memo(2), QString::fromStdString(line));
             QTest::keyClick(memo(2), Qt::Key_Return);
         }

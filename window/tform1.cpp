@@ -36,7 +36,7 @@ QFont pixelFont(const QFont& base, int pixels96, bool bold, qreal dpi) {
     return font;
 }
 
-QPlainTextEdit* makePane(QPlainTextEdit* pane, const QString& name, bool wrap) {
+void setUpPane(QPlainTextEdit* pane, const QString& name, bool wrap) {
     pane->setObjectName(name);
     pane->setTabChangesFocus(true);
     if (wrap) {
@@ -52,7 +52,6 @@ QPlainTextEdit* makePane(QPlainTextEdit* pane, const QString& name, bool wrap) {
     // A thin inner margin, as a native edit control has, so that the
     // instruction lines fit one displayed line each.
     pane->document()->setDocumentMargin(2);
-    return pane;
 }
 
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font,
@@ -116,17 +115,22 @@ void TForm1::createControls() {
         scale_ = static_cast<double>(measured) / layout::kWindowFontPixels;
     }
 
-    for (const InputPane which : {InputPane::Memo1, InputPane::Memo2}) {
+    // The input panes wrap, show their instruction lines, and load a file
+    // dropped on them unless a run is pending.
+    const auto makeInputPane = [this](InputPane which, const QString& name,
+                                      const QString(&lines)[10]) {
         auto* pane = new DropPane(this);
+        setUpPane(pane, name, true);
+        pane->setPlainText(joinLines(lines));
         pane->acceptsFiles = [this] { return !run_.running(); };
         connect(pane, &DropPane::fileDropped, this,
                 [this, which](const QString& path) { loadPane(which, path); });
-        (which == InputPane::Memo1 ? Memo1 : Memo2) = pane;
-    }
-    makePane(Memo1, QStringLiteral("Memo1"), true);
-    makePane(Memo2, QStringLiteral("Memo2"), true);
-    Memo1->setPlainText(joinLines(window_texts::kSerialPaneLines));
-    Memo2->setPlainText(joinLines(window_texts::kResultPaneLines));
+        return pane;
+    };
+    Memo1 =
+        makeInputPane(InputPane::Memo1, QStringLiteral("Memo1"), window_texts::kSerialPaneLines);
+    Memo2 =
+        makeInputPane(InputPane::Memo2, QStringLiteral("Memo2"), window_texts::kResultPaneLines);
 
     const QFont captionFont = pixelFont(base, layout::kCaptionFontPixels, true, dpi);
     Label1 =
@@ -145,7 +149,8 @@ void TForm1::createControls() {
     connect(buttons_[3], &QPushButton::clicked, this, &TForm1::Button4Click);
     connect(buttons_[4], &QPushButton::clicked, this, &TForm1::Button5Click);
 
-    Memo3 = makePane(new QPlainTextEdit(this), QStringLiteral("Memo3"), false);
+    Memo3 = new QPlainTextEdit(this);
+    setUpPane(Memo3, QStringLiteral("Memo3"), false);
     Label3 = makeLabel(this, QStringLiteral("Label3"), QString(), captionFont, Qt::red);
     Label4 = makeLabel(this, QStringLiteral("Label4"), window_texts::kNotice,
                        pixelFont(base, layout::kNoticeFontPixels, true, dpi), Qt::black);
