@@ -90,6 +90,10 @@ TEST(Cp932Codec, LoneBreaksAndUnencodableCharacters) {
         {u"\xD800", "?"},        // a lone surrogate
         {u"a\u2029b", "a\r\nb"},
         {u"\t", "\t"},
+        // What a Japanese input method types: the CP932 character meant.
+        {u"001\u301C", "001\x81\x60"},
+        {u"\u2212\u2016\u00A2\u00A3\u00AC\u2014",
+         "\x81\x7c\x81\x61\x81\x91\x81\x92\x81\xca\x81\x5c"},
     };
     for (const auto& [text, bytes] : cases) {
         EXPECT_EQ(encodeCp932(text), bytes);

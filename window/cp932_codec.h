@@ -13,14 +13,13 @@ namespace numerlo {
 // First stand-in; U+F700..U+F7FF lie outside CP932's own user area.
 inline constexpr char16_t kStandInBase = 0xF700;
 
-// Builds the conversion tables now rather than on first use (a few ms).
-void prepareCp932();
-
 // CR LF, and also a lone CR or LF, become one U+000A line break.
 std::u16string decodeCp932(std::string_view bytes);
 
-// Line breaks become CR LF; stand-ins become their byte; a character that
-// CP932 cannot encode becomes "?", as it would in a single-byte text control.
+// Line breaks become CR LF; stand-ins become their byte; a JIS-style code
+// point becomes the CP932 character it stands for (U+301C gives 81 60); a
+// character that CP932 cannot encode becomes "?", as it would in a
+// single-byte text control.
 std::string encodeCp932(std::u16string_view text);
 
 }  // namespace numerlo
