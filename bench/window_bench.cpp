@@ -19,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+#include "memo_pane.h"
 #include "pane_text.h"
 #include "text_files.h"
 #include "tform1.h"

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <utility>
 
+#include "memo_pane.h"
 #include "text_files.h"
 #include "window_harness.h"
 
@@ -95,6 +96,7 @@ class FileTest : public QObject {
         QApplication::sendEvent(viewport, &enter);
         QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(viewport, &drop);
+        QCoreApplication::processEvents();  // the load follows the drop
     }
 
   private slots:
@@ -173,11 +175,18 @@ class FileTest : public QObject {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<bool>("fits");
         const auto limit = static_cast<qsizetype>(kPaneLimitBytes);
-        QTest::newRow("at the limit") << QByteArray(limit, '7') << true;
-        QTest::newRow("one byte over") << QByteArray(limit + 1, '7') << false;
+        const QByteArray lines = QByteArray("012345\r\n").repeated(limit / 8);
+        QTest::newRow("at the limit") << lines << true;
+        QTest::newRow("one byte over") << lines + "7" << false;
         QTest::newRow("over once LF is CR LF") << QByteArray(limit - 10, '\n') << false;
         QTest::newRow("long, but NUL early")
             << QByteArray("001\0", 4) + QByteArray(limit * 2, '7') << true;
+        // A stretch with no place to break it wraps in quadratic time.
+        QTest::newRow("longest unbroken line")
+            << QByteArray(kUnbrokenRunLimit, '7') + " " + QByteArray(kUnbrokenRunLimit, '7')
+            << true;
+        QTest::newRow("unbroken line one longer")
+            << QByteArray(kUnbrokenRunLimit + 1, '7') << false;
     }
     void textOverThePaneLimitIsRefused() {
         QFETCH(QByteArray, file);

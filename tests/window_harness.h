@@ -10,7 +10,9 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <QTextDocumentFragment>
 
 #include <deque>
 #include <memory>
@@ -18,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "memo_pane.h"
 #include "pane_text.h"
 #include "sample_draws.h"
 #include "tform1.h"
@@ -29,6 +32,9 @@ struct ShownBox {
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
+    QString shown;  // what the box displays of its text
+    QRect frame;    // where it stood, and the part of the screen it may use
+    QRect screenArea;
 };
 
 struct SeenDialog {
@@ -75,7 +81,9 @@ class WindowHarness {
     QPlainTextEdit* memo(int n) { return child<QPlainTextEdit>(QStringLiteral("Memo%1").arg(n)); }
     QPushButton* button(int n) { return child<QPushButton>(QStringLiteral("Button%1").arg(n)); }
     QString status() { return child<QLabel>(QStringLiteral("Label3"))->text(); }
-    std::string paneBytes(int n) { return toBytes(memo(n)->toPlainText()); }
+    std::string paneBytes(int n) {
+        return child<MemoPane>(QStringLiteral("Memo%1").arg(n))->bytes();
+    }
     void click(int n) { QTest::mouseClick(button(n), Qt::LeftButton); }
 
     [[nodiscard]] bool waitForRunEnd() {
@@ -95,9 +103,30 @@ class WindowHarness {
     }
 
   private:
+    // The text a box displays, as a person reads it.
+    static QString shownText(const QMessageBox& box) {
+        for (const auto* view : box.findChildren<QPlainTextEdit*>()) {
+            if (view->isVisible()) {
+                return view->toPlainText();
+            }
+        }
+        const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        if (label == nullptr || !label->isVisible()) {
+            return {};
+        }
+        const bool rich =
+            label->textFormat() == Qt::RichText ||
+            (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text()));
+        return rich ? QTextDocumentFragment::fromHtml(label->text()).toPlainText() : label->text();
+    }
+
     int answer(QDialog& dialog) {
         if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
-            boxes.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
+            box->show();
+            boxes.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
+                             shownText(*box), box->frameGeometry(),
+                             box->screen()->availableGeometry()});
+            box->hide();
             return QMessageBox::Ok;
         }
         auto* files = qobject_cast<QFileDialog*>(&dialog);

@@ -1,9 +1,11 @@
 // The main window as a person meets it, offscreen: layout, panes, the run on
 // real 1 ms triggers, the clear command and the error box.
+#include <QClipboard>
 #include <QFontMetrics>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -12,6 +14,7 @@
 
 #include "app_title.h"
 #include "form_layout.h"
+#include "memo_pane.h"
 #include "texts.h"
 #include "window_harness.h"
 
@@ -30,7 +33,48 @@ void typeText(QWidget* widget, const QString& text) {
     QApplication::sendEvent(widget, &event);
 }
 
+// The ways text reaches a pane, each through the real widget.
+enum class Way { Keys, InputMethod, Paste, Drop };
+
+// Keys: each character as a key press that carries it; U+2028 is Shift+Enter.
+void enter(QPlainTextEdit* pane, Way way, const QString& text) {
+    switch (way) {
+        case Way::Keys:
+            for (const QChar c : text) {
+                if (c == QChar::LineSeparator) {
+                    QTest::keyClick(pane, Qt::Key_Return, Qt::ShiftModifier);
+                } else {
+                    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+                    QApplication::sendEvent(pane, &press);
+                }
+            }
+            return;
+        case Way::InputMethod:
+            typeText(pane, text);
+            return;
+        case Way::Paste:
+            QGuiApplication::clipboard()->setText(text);
+            QTest::keyClick(pane, Qt::Key_V, Qt::ControlModifier);
+            break;
+        case Way::Drop: {
+            QMimeData mime;
+            mime.setText(text);
+            const QPoint at = pane->cursorRect().center();
+            QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(pane->viewport(), &enter);
+            QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(pane->viewport(), &move);
+            QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(pane->viewport(), &drop);
+            break;
+        }
+    }
+    QCoreApplication::processEvents();  // a refusal's box follows the event
+}
+
 }  // namespace
+
+Q_DECLARE_METATYPE(Way)
 
 class WindowTest : public QObject {
     Q_OBJECT
@@ -221,6 +265,178 @@ class WindowTest : public QObject {
         QCOMPARE(cut.substr(0, 2), std::string("\x82\xa0"));
     }
 
+    // Every line separator, however it arrives, is the line break Enter
+    // makes: in the displayed lines, in what the run reads and in the bytes.
+    void everyLineSeparatorIsEnter_data() {
+        QTest::addColumn<int>("pane");
+        QTest::addColumn<Way>("way");
+        QTest::addColumn<QString>("separator");
+        QTest::newRow("Shift+Enter") << 1 << Way::Keys << QStringLiteral("\u2028");
+        QTest::newRow("Shift+Enter, output pane") << 3 << Way::Keys << QStringLiteral("\u2028");
+        QTest::newRow("input method U+2028") << 2 << Way::InputMethod << QStringLiteral("\u2028");
+        QTest::newRow("input method U+2029") << 1 << Way::InputMethod << QStringLiteral("\u2029");
+        QTest::newRow("paste U+0085") << 1 << Way::Paste << QStringLiteral("\u0085");
+        QTest::newRow("paste CR") << 2 << Way::Paste << QStringLiteral("\r");
+        QTest::newRow("paste CR LF") << 3 << Way::Paste << QStringLiteral("\r\n");
+        QTest::newRow("drop U+2028") << 1 << Way::Drop << QStringLiteral("\u2028");
+    }
+    void everyLineSeparatorIsEnter() {
+        QFETCH(int, pane);
+        QFETCH(Way, way);
+        QFETCH(QString, separator);
+        memo(pane)->clear();
+        memo(pane)->setFocus();
+        enter(memo(pane), way, QStringLiteral("001") + separator + QStringLiteral("002"));
+        QCOMPARE(h.paneBytes(pane), std::string("001\r\n002"));
+        QCOMPARE(memo(pane)->blockCount(), 2);
+        if (pane != 3) {
+            const auto input = pane == 1 ? InputPane::Memo1 : InputPane::Memo2;
+            QCOMPARE(h.form->readPaneLine(input, 0), std::string("001"));
+            QCOMPARE(h.form->readPaneLine(input, 1), std::string("002"));
+        }
+    }
+
+    // Text takes its CP932 form as it enters: the pane shows what the run
+    // reads and a save writes.
+    void enteredTextShowsAsItsCp932Form_data() {
+        QTest::addColumn<Way>("way");
+        QTest::addColumn<QString>("entered");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("input method wave dash")
+            << Way::InputMethod << QStringLiteral("001\u301C") << QStringLiteral("001\uFF5E")
+            << QByteArray("001\x81\x60");
+        QTest::newRow("typed wave dash") << Way::Keys << QStringLiteral("\u301C")
+                                         << QStringLiteral("\uFF5E") << QByteArray("\x81\x60");
+        QTest::newRow("pasted JIS-style signs")
+            << Way::Paste << QStringLiteral("\u2212\u2016\u00A2\u00A3\u00AC\u2014")
+            << QStringLiteral("\uFF0D\u2225\uFFE0\uFFE1\uFFE2\u2015")
+            << QByteArray("\x81\x7c\x81\x61\x81\x91\x81\x92\x81\xca\x81\x5c");
+        QTest::newRow("what CP932 lacks")
+            << Way::InputMethod << QStringLiteral("\U0001F600\U00020BB7\uD55C\u00E9")
+            << QStringLiteral("????") << QByteArray("????");
+        QTest::newRow("dropped text ends at NUL")
+            << Way::Drop << QStringLiteral("12").append(QChar(0)).append(u'3')
+            << QStringLiteral("12") << QByteArray("12");
+    }
+    void enteredTextShowsAsItsCp932Form() {
+        QFETCH(Way, way);
+        QFETCH(QString, entered);
+        QFETCH(QString, shown);
+        QFETCH(QByteArray, bytes);
+        memo(2)->clear();
+        memo(2)->setFocus();
+        enter(memo(2), way, entered);
+        QCOMPARE(memo(2)->document()->toRawText(), shown);
+        QCOMPARE(h.paneBytes(2), bytes.toStdString());
+        QCOMPARE(h.form->readPaneLine(InputPane::Memo2, 0), bytes.toStdString());
+    }
+
+    void textTypedBesideAnUnreadByteCompletesIt() {
+        // A loaded lead byte with nothing after it shows as a stand-in; the
+        // "@" typed after it makes it the ideographic space it now reads as.
+        auto* pane = h.child<MemoPane>(QStringLiteral("Memo1"));
+        QVERIFY(pane->setBytes("\x81"));
+        pane->moveCursor(QTextCursor::End);
+        QTest::keyClick(pane, Qt::Key_At);
+        QCOMPARE(pane->document()->toRawText(), QStringLiteral("\u3000"));
+        QCOMPARE(pane->bytes(), std::string("\x81\x40"));
+        QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);  // one undo takes back both
+        QCOMPARE(pane->bytes(), std::string("\x81"));
+    }
+
+    // Keys pressed while a run is pending never reach a pane, and the focus
+    // goes back to 作成 when the run ends, whichever way it ends.
+    void keysDuringARunNeverReachAPane_data() {
+        QTest::addColumn<bool>("byMouse");
+        QTest::addColumn<bool>("validDraws");
+        QTest::newRow("clicked, page") << true << true;
+        QTest::newRow("Space, page") << false << true;
+        QTest::newRow("clicked, failed check") << true << false;
+    }
+    void keysDuringARunNeverReachAPane() {
+        QFETCH(bool, byMouse);
+        QFETCH(bool, validDraws);
+        if (validDraws) {
+            fillTenDraws();
+        }
+        const std::string serials = h.paneBytes(1);
+        h.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
+        if (byMouse) {
+            QTest::mouseClick(button(3), Qt::LeftButton);
+        } else {
+            button(3)->setFocus();
+            QTest::keyClick(button(3), Qt::Key_Space);
+        }
+        QVERIFY(h.form->run().running());
+        for (int i = 0; i < 10; ++i) {
+            for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_A}) {
+                QTest::keyClick(QApplication::focusWidget(), key);
+            }
+        }
+        waitForRunEnd();
+        QCOMPARE(memo3Bytes(),
+                 validDraws ? testing::WindowHarness::expectedPage() + "\r\n" : std::string());
+        QCOMPARE(h.paneBytes(1), serials);
+        QCOMPARE(QApplication::focusWidget(), button(3));
+    }
+
+    // One limit for every way text enters a pane. A paste or drop past it is
+    // refused whole with a box; keys and input methods are refused quietly.
+    void entriesPastTheLimitAreRefusedWhole_data() {
+        QTest::addColumn<int>("pane");
+        QTest::addColumn<Way>("way");
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("entered");
+        QTest::addColumn<bool>("taken");
+        const QByteArray full = QByteArray("012345\r\n").repeated(kPaneLimitBytes / 8 - 1);
+        QTest::newRow("paste up to the limit")
+            << 1 << Way::Paste << full << QStringLiteral("01234567") << true;
+        QTest::newRow("paste past it")
+            << 1 << Way::Paste << full << QStringLiteral("012345678") << false;
+        QTest::newRow("output pane paste past it")
+            << 3 << Way::Paste << full << QStringLiteral("012345678") << false;
+        QTest::newRow("drop past it")
+            << 2 << Way::Drop << full << QStringLiteral("012345678") << false;
+        QTest::newRow("input method past it")
+            << 1 << Way::InputMethod << full << QStringLiteral("012345678") << false;
+        QTest::newRow("key up to the limit")
+            << 1 << Way::Keys << full + "0123456" << QStringLiteral("7") << true;
+        QTest::newRow("key past it")
+            << 2 << Way::Keys << full + "01234567" << QStringLiteral("8") << false;
+        QTest::newRow("a 1 MiB line")
+            << 2 << Way::Paste << QByteArray() << QString(1 << 20, u'7') << false;
+        // A wrapping pane also refuses a stretch with no place to break it
+        // that it could only wrap in quadratic time; the output pane does not wrap.
+        const QString longest(kUnbrokenRunLimit, u'7');
+        QTest::newRow("longest unbroken") << 1 << Way::Paste << QByteArray() << longest << true;
+        QTest::newRow("one longer") << 1 << Way::Paste << QByteArray() << longest + u'7' << false;
+        QTest::newRow("one longer, typed")
+            << 1 << Way::Keys << longest.toLatin1() << QStringLiteral("7") << false;
+        QTest::newRow("one longer, output pane")
+            << 3 << Way::Paste << QByteArray() << longest + u'7' << true;
+    }
+    void entriesPastTheLimitAreRefusedWhole() {
+        QFETCH(int, pane);
+        QFETCH(Way, way);
+        QFETCH(QByteArray, before);
+        QFETCH(QString, entered);
+        QFETCH(bool, taken);
+        auto* target = h.child<MemoPane>(QStringLiteral("Memo%1").arg(pane));
+        target->setPlainText(toPaneText(before.toStdString()));
+        target->setFocus();
+        target->moveCursor(QTextCursor::End);
+        enter(target, way, entered);
+        QCOMPARE(target->bytes(),
+                 taken ? before.toStdString() + entered.toStdString() : before.toStdString());
+        const bool box = !taken && (way == Way::Paste || way == Way::Drop);
+        QCOMPARE(h.boxes.size(), std::size_t(box ? 1 : 0));
+        if (box) {
+            QCOMPARE(h.boxes[0].text, QStringLiteral("文字列の大きさが ﾒﾓ の制限を越えました."));
+        }
+    }
+
     void typedJapaneseReachesTheRunAsCp932() {
         memo(2)->clear();
         memo(2)->setFocus();
@@ -256,6 +472,27 @@ class WindowTest : public QObject {
         QTest::mouseClick(button(3), Qt::LeftButton);
         waitForRunEnd();
         QCOMPARE(toBytes(status()), std::string(texts::kSerialMessage));
+    }
+
+    // A box shows its text as plain text, and fits the screen however long
+    // the path in it.
+    void errorBoxesShowPlainTextAndFitTheScreen_data() {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("tags") << QStringLiteral("/tmp/<b>x</b>.txt");
+        QTest::newRow("image") << QStringLiteral("<img width=3000 height=3000>.txt");
+        QTest::newRow("4096 wide letters") << QLatin1Char('/') + QString(4095, u'W');
+        QTest::newRow("1365 kanji") << QLatin1Char('/') + QString(1365, QChar(0x672C));
+    }
+    void errorBoxesShowPlainTextAndFitTheScreen() {
+        QFETCH(QString, path);
+        const QString text = QStringLiteral("ﾌｧｲﾙ %1 は開けません").arg(path);
+        h.form->showError(text);
+        QCOMPARE(h.boxes.size(), std::size_t(1));
+        QCOMPARE(h.boxes[0].shown, text + u'.');
+        QVERIFY2(h.boxes[0].screenArea.contains(h.boxes[0].frame),
+                 qPrintable(QStringLiteral("box %1x%2")
+                                .arg(h.boxes[0].frame.width())
+                                .arg(h.boxes[0].frame.height())));
     }
 
     void errorBoxIsCriticalWithOneOkAndAFullStop() {

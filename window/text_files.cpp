@@ -26,14 +26,14 @@ std::string normaliseLineBreaks(std::string_view raw) {
     return text;
 }
 
-LoadResult loadTextFile(const QString& path) {
+LoadResult loadTextFile(const QString& path, std::size_t limit) {
     QFile file(path);
     if (path.isEmpty() || QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
         return {LoadStatus::CannotOpen, {}};
     }
     // Normalising never shrinks the text before the first NUL, so one byte
     // past the limit is enough to tell that the text will not fit.
-    std::string raw(kPaneLimitBytes + 1, '\0');
+    std::string raw(limit + 1, '\0');
     qint64 got = 0;
     while (got < static_cast<qint64>(raw.size())) {
         const qint64 n = file.read(raw.data() + got, static_cast<qint64>(raw.size()) - got);
@@ -47,7 +47,7 @@ LoadResult loadTextFile(const QString& path) {
     }
     raw.resize(static_cast<std::size_t>(got));
     std::string text = normaliseLineBreaks(raw);
-    if (text.size() > kPaneLimitBytes) {
+    if (text.size() > limit) {
         return {LoadStatus::TooLarge, {}};
     }
     return {LoadStatus::Loaded, std::move(text)};

@@ -1,26 +1,21 @@
 #include "tform1.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
-#include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextLayout>
 #include <QTimer>
 
 #include <algorithm>
 #include <cmath>
 
-#include "drop_pane.h"
+#include "error_box.h"
 #include "form_layout.h"
+#include "memo_pane.h"
 #include "pane_text.h"
 #include "text_files.h"
 #include "window_texts.h"
@@ -34,24 +29,6 @@ QFont pixelFont(const QFont& base, int pixels96, bool bold, qreal dpi) {
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels96 * dpi / 96.0))));
     font.setBold(bold);
     return font;
-}
-
-void setUpPane(QPlainTextEdit* pane, const QString& name, bool wrap) {
-    pane->setObjectName(name);
-    pane->setTabChangesFocus(true);
-    if (wrap) {
-        pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-        pane->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    } else {
-        pane->setLineWrapMode(QPlainTextEdit::NoWrap);
-        pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    }
-    // A thin inner margin, as a native edit control has, so that the
-    // instruction lines fit one displayed line each.
-    pane->document()->setDocumentMargin(2);
 }
 
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font,
@@ -76,7 +53,10 @@ QString joinLines(const QString (&lines)[10]) {
 }  // namespace
 
 TForm1::TForm1(QString appTitle, QWidget* parent)
-    : QWidget(parent), appTitle_(std::move(appTitle)), run_(*this, NUMERLO_HOME_URL) {
+    : QWidget(parent),
+      appTitle_(std::move(appTitle)),
+      busyFocus_(*this),
+      run_(*this, NUMERLO_HOME_URL) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(window_texts::kCaption);
     QIcon icon;
@@ -84,7 +64,6 @@ TForm1::TForm1(QString appTitle, QWidget* parent)
         icon.addFile(QStringLiteral(":/icons/numerlo-%1.png").arg(size), QSize(size, size));
     }
     setWindowIcon(icon);
-    prepareCp932();  // so that the first run is as quick as any other
     createControls();
     placeControls();
     createDialogs();
@@ -115,16 +94,26 @@ void TForm1::createControls() {
         scale_ = static_cast<double>(measured) / layout::kWindowFontPixels;
     }
 
-    // The input panes wrap, show their instruction lines, and load a file
-    // dropped on them unless a run is pending.
-    const auto makeInputPane = [this](InputPane which, const QString& name,
-                                      const QString(&lines)[10]) {
-        auto* pane = new DropPane(this);
-        setUpPane(pane, name, true);
+    // Every pane says when a paste or drop is too large for it. That, and a
+    // file dropped on an input pane, is answered once the drop is over.
+    const auto makePane = [this](MemoPane::Role role, const QString& name) {
+        auto* pane = new MemoPane(role, this);
+        pane->setObjectName(name);
+        connect(
+            pane, &MemoPane::tooLarge, this, [this] { showError(window_texts::kTooLarge); },
+            Qt::QueuedConnection);
+        return pane;
+    };
+    // The input panes show their instruction lines, and load a file dropped
+    // on them unless a run is pending.
+    const auto makeInputPane = [this, &makePane](InputPane which, const QString& name,
+                                                 const QString(&lines)[10]) {
+        MemoPane* pane = makePane(MemoPane::Role::Input, name);
         pane->setPlainText(joinLines(lines));
         pane->acceptsFiles = [this] { return !run_.running(); };
-        connect(pane, &DropPane::fileDropped, this,
-                [this, which](const QString& path) { loadPane(which, path); });
+        connect(
+            pane, &MemoPane::fileDropped, this,
+            [this, which](const QString& path) { loadPane(which, path); }, Qt::QueuedConnection);
         return pane;
     };
     Memo1 =
@@ -149,8 +138,7 @@ void TForm1::createControls() {
     connect(buttons_[3], &QPushButton::clicked, this, &TForm1::Button4Click);
     connect(buttons_[4], &QPushButton::clicked, this, &TForm1::Button5Click);
 
-    Memo3 = new QPlainTextEdit(this);
-    setUpPane(Memo3, QStringLiteral("Memo3"), false);
+    Memo3 = makePane(MemoPane::Role::Output, QStringLiteral("Memo3"));
     Label3 = makeLabel(this, QStringLiteral("Label3"), QString(), captionFont, Qt::red);
     Label4 = makeLabel(this, QStringLiteral("Label4"), window_texts::kNotice,
                        pixelFont(base, layout::kNoticeFontPixels, true, dpi), Qt::black);
@@ -240,10 +228,12 @@ void TForm1::Button2Click() {
 
 void TForm1::loadPane(InputPane pane, const QString& path) {
     const QString fullPath = QFileInfo(path).absoluteFilePath();
-    const LoadResult result = loadTextFile(fullPath);
+    const LoadResult result = loadTextFile(fullPath, kPaneLimitBytes);
     switch (result.status) {
         case LoadStatus::Loaded:
-            memo(pane)->setPlainText(toPaneText(result.bytes));
+            if (!memo(pane)->setBytes(result.bytes)) {
+                showError(window_texts::kTooLarge);
+            }
             return;
         case LoadStatus::CannotOpen:
             showError(window_texts::kCannotOpen.arg(fullPath));
@@ -259,7 +249,7 @@ void TForm1::Button4Click() {
     if (path.isEmpty()) {
         return;
     }
-    switch (saveTextFile(path, toBytes(Memo3->toPlainText()))) {
+    switch (saveTextFile(path, Memo3->bytes())) {
         case SaveStatus::Saved:
             return;
         case SaveStatus::CannotCreate:
@@ -271,38 +261,12 @@ void TForm1::Button4Click() {
     }
 }
 
-QPlainTextEdit* TForm1::memo(InputPane pane) const {
+MemoPane* TForm1::memo(InputPane pane) const {
     return pane == InputPane::Memo1 ? Memo1 : Memo2;
 }
 
 std::string TForm1::readPaneLine(InputPane pane, int line) {
-    if (line < 0) {
-        return {};
-    }
-    QTextDocument* document = memo(pane)->document();
-    QAbstractTextDocumentLayout* documentLayout = document->documentLayout();
-    int remaining = line;
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        // Layout is lazy: asking for the block's extent wraps it now.
-        documentLayout->blockBoundingRect(block);
-        const QTextLayout* blockLayout = block.layout();
-        const int lines = std::max(1, blockLayout->lineCount());
-        if (remaining >= lines) {
-            remaining -= lines;
-            continue;
-        }
-        QString text = block.text();
-        if (blockLayout->lineCount() > 0) {
-            const QTextLine piece = blockLayout->lineAt(remaining);
-            text = text.mid(piece.textStart(), piece.textLength());
-        }
-        std::string bytes = toBytes(text);
-        if (bytes.size() > kMaxLineBytes) {
-            bytes.resize(kMaxLineBytes);
-        }
-        return bytes;
-    }
-    return {};
+    return memo(pane)->displayedLine(line);
 }
 
 void TForm1::clearOutputPane() {
@@ -310,27 +274,18 @@ void TForm1::clearOutputPane() {
 }
 
 void TForm1::addToOutputPane(const std::string& text) {
-    // The last block is empty exactly when the pane is empty or its text
-    // ends with a line break.
-    QTextDocument* document = Memo3->document();
-    const bool atLineStart = document->lastBlock().text().isEmpty();
-    const QString added = toPaneText(text);
-    if (document->isEmpty()) {
-        // The usual case after the create command. Setting the document's
-        // whole text is much cheaper than inserting 1361 lines through a
-        // cursor, and skips the widget's own format resets (about 2 ms in
-        // all, half the time a run may add to the bare timer chain).
-        document->setPlainText(added + QLatin1Char('\n'));
-        return;
-    }
-    QTextCursor cursor(document);
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(atLineStart ? added + QLatin1Char('\n') : QLatin1Char('\n') + added);
+    Memo3->addBytes(text);
 }
 
 void TForm1::setButtonEnabled(int button, bool enabled) {
-    if (button >= 1 && button <= kButtonCount) {
-        buttons_[static_cast<std::size_t>(button - 1)]->setEnabled(enabled);
+    if (button < 1 || button > kButtonCount) {
+        return;
+    }
+    QPushButton* target = buttons_[static_cast<std::size_t>(button - 1)];
+    if (enabled) {
+        busyFocus_.enable(*target);
+    } else {
+        busyFocus_.disable(*target);
     }
 }
 
@@ -359,8 +314,7 @@ void TForm1::showErrorBox(const std::string& message) {
 }
 
 void TForm1::showError(const QString& message) {
-    QMessageBox box(QMessageBox::Critical, appTitle_, message + QLatin1Char('.'), QMessageBox::Ok,
-                    this);
+    ErrorBox box(appTitle_, message + QLatin1Char('.'), this);
     runModal_(box);
 }
 

@@ -7,17 +7,19 @@
 #include <array>
 #include <string>
 
+#include "busy_focus.h"
 #include "modal.h"
 #include "run.h"
 
 class QCheckBox;
 class QFileDialog;
 class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 
 namespace numerlo {
+
+class MemoPane;
 
 class TForm1 : public QWidget, public RunWindow {
     Q_OBJECT
@@ -61,7 +63,7 @@ class TForm1 : public QWidget, public RunWindow {
     void createControls();
     void placeControls();
     void createDialogs();
-    [[nodiscard]] QPlainTextEdit* memo(InputPane pane) const;
+    [[nodiscard]] MemoPane* memo(InputPane pane) const;
     // Runs a file dialog placed as the tool places it, offering the name last
     // confirmed in it; returns the confirmed file's full path or nothing.
     QString askFileName(QFileDialog& dialog, QString& lastConfirmed);
@@ -70,9 +72,9 @@ class TForm1 : public QWidget, public RunWindow {
     ModalRunner runModal_ = runModally;
     double scale_ = 1.0;
 
-    QPlainTextEdit* Memo1 = nullptr;
-    QPlainTextEdit* Memo2 = nullptr;
-    QPlainTextEdit* Memo3 = nullptr;
+    MemoPane* Memo1 = nullptr;
+    MemoPane* Memo2 = nullptr;
+    MemoPane* Memo3 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
@@ -85,6 +87,7 @@ class TForm1 : public QWidget, public RunWindow {
     QString openName_;                  // last name confirmed in each dialog
     QString saveName_;
 
+    BusyFocus busyFocus_;
     TableRun run_;
 };
 
