@@ -1,8 +1,10 @@
 // Times the real window offscreen: start-up from process start to the window
-// shown, and the click on 作成 to the page standing in Memo3, over N runs on
-// real 1 ms triggers. Prints median and 95th percentile, and peak memory.
+// shown, the click on 作成 to the page standing in Memo3 over N runs on real
+// 1 ms triggers, and the worst text a pane can be given, loaded, pasted or
+// typed. Prints median and 95th percentile, and peak memory.
 //   window_bench [runs]        (QT_QPA_PLATFORM=offscreen is set for you)
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -36,7 +38,7 @@ void report(const char* what, std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
     const double median = ms[ms.size() / 2];
     const double p95 = ms[std::min(ms.size() - 1, ms.size() * 95 / 100)];
-    std::printf("%-28s median %7.2f ms   p95 %7.2f ms   (n=%zu)\n", what, median, p95, ms.size());
+    std::printf("%-40s median %7.2f ms   p95 %7.2f ms   (n=%zu)\n", what, median, p95, ms.size());
 }
 
 int showAndQuit() {
@@ -103,6 +105,7 @@ int main(int argc, char** argv) {
     }
 
     numerlo::TForm1 form(QStringLiteral("numerlo"));
+    form.setModalRunner([](QDialog&) { return int{QDialog::Accepted}; });  // refusals' boxes
     form.show();
     if (!QTest::qWaitForWindowExposed(&form)) {
         return 1;
@@ -127,41 +130,98 @@ int main(int argc, char** argv) {
         }
     }
 
-    // Loading a file at the pane's size limit, until the pane has been laid
-    // out and painted: one long line that wraps, and many short lines.
+    // The worst a pane may be given, through the real load command and a
+    // real paste, until the serial pane (the narrowest) is laid out and
+    // painted: what keeps the window busy longest.
+    auto* memo1 = form.findChild<numerlo::MemoPane*>(QStringLiteral("Memo1"));
     QTemporaryDir dir;
-    std::vector<double> loadLong;
-    std::vector<double> loadLines;
-    for (const bool longLine : {true, false}) {
+    const QString file = dir.filePath(QStringLiteral("limit.txt"));
+    const auto limit = static_cast<qsizetype>(numerlo::kPaneLimitBytes);
+    const auto stretches = [limit](char c) {
+        // Stretches as long as a pane takes, one blank apart, to the limit.
+        const QByteArray run = QByteArray(numerlo::kUnbrokenRunLimit, c) + ' ';
+        return run.repeated(limit / run.size());
+    };
+    struct Entry {
+        const char* what;
         QByteArray bytes;
-        if (longLine) {
-            bytes = QByteArray(static_cast<qsizetype>(numerlo::kPaneLimitBytes), '7');
-        } else {
-            const QByteArray line = "01 02 03 04 05 06 07\r\n";
-            while (bytes.size() + line.size() <= static_cast<qsizetype>(numerlo::kPaneLimitBytes)) {
-                bytes += line;
-            }
-        }
-        QFile file(dir.filePath(QStringLiteral("limit.txt")));
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-        file.close();
+    };
+    const Entry entries[] = {
+        {"short lines", QByteArray("01 02 03 04 05 06 07\r\n").repeated(limit / 22)},
+        {"unbroken line (refused)", QByteArray(limit, '7')},
+        {"longest stretches", stretches('7')},
+        {"unreadable-byte stretches", stretches('\xff')},
+    };
+    const auto laidOut = [](numerlo::MemoPane* pane) {
+        (void)pane->displayedLine(1 << 30);  // lays out every line
+        pane->repaint();
+        QCoreApplication::processEvents();
+    };
+    std::vector<std::pair<std::string, std::vector<double>>> worst;
+    for (const Entry& entry : entries) {
+        QFile out(file);
+        out.open(QIODevice::WriteOnly);
+        out.write(entry.bytes);
+        out.close();
+        std::vector<double> loadMs;
+        std::vector<double> pasteMs;
         for (int i = 0; i < 10; ++i) {
+            memo1->clear();
             QElapsedTimer clock;
             clock.start();
-            form.loadPane(numerlo::InputPane::Memo1, file.fileName());
-            form.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->repaint();
-            (longLine ? loadLong : loadLines)
-                .push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
-            (void)form.readPaneLine(numerlo::InputPane::Memo1, 9);
+            form.loadPane(numerlo::InputPane::Memo1, file);
+            laidOut(memo1);
+            loadMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+
+            memo1->clear();
+            QGuiApplication::clipboard()->setText(numerlo::toPaneText(entry.bytes.toStdString()));
+            clock.restart();
+            QTest::keyClick(memo1, Qt::Key_V, Qt::ControlModifier);
+            laidOut(memo1);
+            pasteMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
         }
+        worst.emplace_back(std::string("load: ") + entry.what, loadMs);
+        worst.emplace_back(std::string("paste: ") + entry.what, pasteMs);
+    }
+    // A key typed at the start of the longest line there may be: the whole
+    // line is wrapped again.
+    {
+        memo1->setPlainText(numerlo::toPaneText(stretches('7').toStdString()));
+        laidOut(memo1);
+        std::vector<double> keyMs;
+        for (int i = 0; i < 10; ++i) {
+            memo1->moveCursor(QTextCursor::Start);
+            QElapsedTimer clock;
+            clock.start();
+            QTest::keyClick(memo1, Qt::Key_Space);
+            laidOut(memo1);
+            keyMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        }
+        worst.emplace_back("key into the longest line", keyMs);
+    }
+    // The output pane does not wrap; a whole limit of one line.
+    {
+        auto* memo3pane = form.findChild<numerlo::MemoPane*>(QStringLiteral("Memo3"));
+        std::vector<double> pasteMs;
+        QGuiApplication::clipboard()->setText(QString(limit, u'7'));
+        for (int i = 0; i < 10; ++i) {
+            memo3pane->clear();
+            QElapsedTimer clock;
+            clock.start();
+            QTest::keyClick(memo3pane, Qt::Key_V, Qt::ControlModifier);
+            laidOut(memo3pane);
+            pasteMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        }
+        worst.emplace_back("output pane: unbroken line", pasteMs);
     }
 
     report("start-up to window shown", startUp);
     report("create click to page shown", runMs);
     report("bare chain of 42 1 ms timers", bareChain);
-    report("load at limit, one long line", loadLong);
-    report("load at limit, short lines", loadLines);
+    std::printf("Entering 64 KiB (the pane limit) into the serial pane, until laid out:\n");
+    for (auto& [what, ms] : worst) {
+        report(what.c_str(), ms);
+    }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("%-28s %7.1f MB\n", "peak memory (this process)",

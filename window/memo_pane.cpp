@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "pane_text.h"
@@ -30,10 +31,15 @@ bool isStandIn(QChar c) {
 }
 
 // Entered text as the pane holds it: up to its first NUL, every kind of line
-// break one '\n', and every character as CP932 reads back its bytes.
-QString paneForm(QString text) {
+// break one '\n', and every character as CP932 reads back its bytes. Nothing
+// for text past the pane's limit however it converts: no character gives
+// less than half a byte, and a huge paste is not worth converting.
+std::optional<QString> paneForm(QString text) {
     if (const qsizetype nul = text.indexOf(QChar(0)); nul >= 0) {
         text.truncate(nul);
+    }
+    if (static_cast<std::size_t>(text.size()) > 2 * kPaneLimitBytes) {
+        return std::nullopt;
     }
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     for (QChar& c : text) {
@@ -48,7 +54,10 @@ QString paneForm(QString text) {
 // line, as its own line breaker finds them: laid out at no width without
 // breaking anywhere, each line holds one such stretch. This costs time in
 // proportion to the text, where wrapping a long stretch costs its square.
-qsizetype longestUnbrokenRun(const QString& text, const QFont& font) {
+qsizetype longestUnbrokenRun(QString text, const QFont& font) {
+    // Stand-ins break like letters, and a letter is far quicker to shape
+    // than a character no face has.
+    std::replace_if(text.begin(), text.end(), isStandIn, QChar(u'x'));
     QTextLayout layout(text, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WordWrap);
@@ -194,7 +203,7 @@ void MemoPane::keyPressEvent(QKeyEvent* event) {
     if (enter || event->matches(QKeySequence::InsertLineSeparator)) {
         entered = QStringLiteral("\n");  // Shift+Enter too: the line break Enter makes
     } else if (!text.isEmpty() && text.front().isPrint()) {
-        entered = paneForm(text);
+        entered = paneForm(text).value_or(QString());
     }
     if (!entered.isEmpty() && !fitsAtCursor(entered)) {
         QApplication::beep();
@@ -220,7 +229,7 @@ void MemoPane::inputMethodEvent(QInputMethodEvent* event) {
         QPlainTextEdit::inputMethodEvent(event);
         return;
     }
-    const QString entered = paneForm(event->commitString());
+    const std::optional<QString> entered = paneForm(event->commitString());
     const QTextCursor cursor = textCursor();
     int from = cursor.selectionStart();
     int to = cursor.selectionEnd();
@@ -230,25 +239,26 @@ void MemoPane::inputMethodEvent(QInputMethodEvent* event) {
     }
     // The preedit goes either way; the commit only if it fits.
     QInputMethodEvent settled(event->preeditString(), event->attributes());
-    if (fits(from, to, entered)) {
-        settled.setCommitString(entered, event->replacementStart(), event->replacementLength());
+    if (entered && fits(from, to, *entered)) {
+        settled.setCommitString(*entered, event->replacementStart(), event->replacementLength());
     } else {
         QApplication::beep();
     }
-    settling(entered, [&] { QPlainTextEdit::inputMethodEvent(&settled); });
+    settling(settled.commitString(), [&] { QPlainTextEdit::inputMethodEvent(&settled); });
     event->setAccepted(settled.isAccepted());
 }
 
 void MemoPane::insertFromMimeData(const QMimeData* source) {
     // Pastes, and drops once the drop point is known (see dropEvent).
-    const QString entered = paneForm(source->text());
-    if (!std::exchange(dropChecked_, false) && !fitsAtCursor(entered)) {
+    const bool checked = std::exchange(dropChecked_, false);
+    const std::optional<QString> entered = paneForm(source->text());
+    if (!entered || (!checked && !fitsAtCursor(*entered))) {
         emit tooLarge();
         return;
     }
     QMimeData plain;
-    plain.setText(entered);
-    settling(entered, [&] { QPlainTextEdit::insertFromMimeData(&plain); });
+    plain.setText(*entered);
+    settling(*entered, [&] { QPlainTextEdit::insertFromMimeData(&plain); });
 }
 
 void MemoPane::settling(const QString& entered, const std::function<void()>& edit) {
@@ -349,7 +359,8 @@ void MemoPane::dropEvent(QDropEvent* event) {
     const bool moveWithin = event->source() == viewport() && event->dropAction() == Qt::MoveAction;
     if (!moveWithin) {
         const int at = cursorForPosition(event->position().toPoint()).position();
-        if (!fits(at, at, paneForm(event->mimeData()->text()))) {
+        const std::optional<QString> entered = paneForm(event->mimeData()->text());
+        if (!entered || !fits(at, at, *entered)) {
             event->ignore();
             emit tooLarge();
             return;
