@@ -136,8 +136,8 @@ int main(int argc, char** argv) {
     auto* memo1 = form.findChild<numerlo::MemoPane*>(QStringLiteral("Memo1"));
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("limit.txt"));
-    const auto limit = static_cast<qsizetype>(numerlo::kPaneLimitBytes);
-    const auto stretches = [limit](char c) {
+    constexpr auto limit = static_cast<qsizetype>(numerlo::kPaneLimitBytes);
+    const auto stretches = [](char c) {
         // Stretches as long as a pane takes, one blank apart, to the limit.
         const QByteArray run = QByteArray(numerlo::kUnbrokenRunLimit, c) + ' ';
         return run.repeated(limit / run.size());
