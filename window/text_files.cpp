@@ -1,10 +1,229 @@
 #include "text_files.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <csignal>
+#include <optional>
+#include <utility>
 
 namespace numerlo {
+
+namespace {
+
+// An open file, closed when it goes.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    [[nodiscard]] bool valid() const { return fd_ >= 0; }
+    [[nodiscard]] int get() const { return fd_; }
+    // Closes now; false if the file reports that earlier writes failed.
+    bool close() { return ::close(std::exchange(fd_, -1)) == 0; }
+
+  private:
+    int fd_;
+};
+
+// A temporary file's name, removed again unless kept.
+class TemporaryName {
+  public:
+    explicit TemporaryName(std::string path) : path_(std::move(path)) {}
+    TemporaryName(const TemporaryName&) = delete;
+    TemporaryName& operator=(const TemporaryName&) = delete;
+    ~TemporaryName() {
+        if (!path_.empty()) {
+            ::unlink(path_.c_str());
+        }
+    }
+    void keep() { path_.clear(); }
+
+  private:
+    std::string path_;
+};
+
+// For the length of a save, a FIFO whose reader has gone and a file past
+// the process's size limit make writes fail, instead of ending the program
+// with SIGPIPE or SIGXFSZ. Any such signal the save raised is taken back.
+class WriteSignalsHeld {
+  public:
+    WriteSignalsHeld() {
+        sigemptyset(&held_);
+        sigaddset(&held_, SIGPIPE);
+        sigaddset(&held_, SIGXFSZ);
+        pthread_sigmask(SIG_BLOCK, &held_, &saved_);
+        sigpending(&pendingBefore_);
+    }
+    WriteSignalsHeld(const WriteSignalsHeld&) = delete;
+    WriteSignalsHeld& operator=(const WriteSignalsHeld&) = delete;
+    ~WriteSignalsHeld() {
+        sigset_t pending;
+        sigpending(&pending);
+        for (const int signal : {SIGPIPE, SIGXFSZ}) {
+            if (sigismember(&pending, signal) == 1 && sigismember(&pendingBefore_, signal) == 0 &&
+                sigismember(&saved_, signal) == 0) {
+                sigset_t one;
+                sigemptyset(&one);
+                sigaddset(&one, signal);
+                const timespec now{};
+                sigtimedwait(&one, nullptr, &now);
+            }
+        }
+        pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+    }
+
+  private:
+    sigset_t held_{};
+    sigset_t saved_{};
+    sigset_t pendingBefore_{};
+};
+
+// How long a device or FIFO that takes no more for now is waited for.
+constexpr std::chrono::milliseconds kStreamPatience{2000};
+
+// Writes every byte at the file's position. False on any error or shortfall:
+// a full disk, the size limit, a reader gone, a stream that stays full.
+bool writeAll(int fd, std::string_view bytes) {
+    const auto deadline = std::chrono::steady_clock::now() + kStreamPatience;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) {
+                return false;
+            }
+            pollfd ready{fd, POLLOUT, 0};
+            ::poll(&ready, 1, static_cast<int>(left.count()));
+            continue;
+        }
+        return false;
+    }
+    return true;
+}
+
+// Takes the room for `size` bytes before anything is written, so that a full
+// disk shows before the file changes. A file system that cannot reserve
+// ahead is written without.
+bool reserve(int fd, std::size_t size) {
+    if (size == 0) {
+        return true;
+    }
+    while (::fallocate(fd, 0, 0, static_cast<off_t>(size)) != 0) {
+        if (errno == EINTR) {
+            continue;
+        }
+        return errno == EOPNOTSUPP || errno == ENOSYS;
+    }
+    return true;
+}
+
+// The whole text, in place, over whatever the file held, then cut to size.
+bool writeWhole(Descriptor& file, std::string_view bytes) {
+    return reserve(file.get(), bytes.size()) && writeAll(file.get(), bytes) &&
+           ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) == 0 &&
+           ::fsync(file.get()) == 0 && file.close();
+}
+
+// The full path of an open file, whatever names led to it; empty if unknown.
+std::string openedPath(int fd) {
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    std::string path(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(link.c_str(), path.data(), path.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= path.size() || path.front() != '/') {
+        return {};
+    }
+    path.resize(static_cast<std::size_t>(n));
+    return path;
+}
+
+bool isSameFile(const std::string& path, const struct stat& info) {
+    struct stat now {};
+    return ::lstat(path.c_str(), &now) == 0 && now.st_dev == info.st_dev &&
+           now.st_ino == info.st_ino;
+}
+
+// Replaces the open regular file with a new one holding `bytes`, if that
+// keeps it what it was: its only name, owned by this user, with no extended
+// attributes (access lists, labels) that a new file would lack. Nothing when
+// it cannot be done that way, and the file is then still as it was.
+std::optional<SaveStatus> replaceAtomically(int fd, const struct stat& info,
+                                            std::string_view bytes) {
+    if (info.st_nlink != 1 || info.st_uid != ::geteuid() || ::flistxattr(fd, nullptr, 0) > 0) {
+        return std::nullopt;
+    }
+    const std::string target = openedPath(fd);
+    if (target.empty() || !isSameFile(target, info)) {
+        return std::nullopt;
+    }
+    const std::size_t slash = target.rfind('/');
+    std::string temporary =
+        target.substr(0, slash + 1) + '.' + target.substr(slash + 1) + ".XXXXXX";
+    Descriptor out(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (!out.valid()) {
+        return std::nullopt;  // the folder takes no new file
+    }
+    TemporaryName name(temporary);
+    struct stat made {};
+    if (::fchmod(out.get(), info.st_mode & 07777) != 0 || ::fstat(out.get(), &made) != 0 ||
+        (made.st_gid != info.st_gid &&
+         ::fchown(out.get(), static_cast<uid_t>(-1), info.st_gid) != 0)) {
+        return std::nullopt;  // it would not keep its mode or group
+    }
+    if (!writeAll(out.get(), bytes) || ::fsync(out.get()) != 0 || !out.close()) {
+        return SaveStatus::WriteError;
+    }
+    if (!isSameFile(target, info) || ::rename(temporary.c_str(), target.c_str()) != 0) {
+        return std::nullopt;
+    }
+    name.keep();
+    return SaveStatus::Saved;
+}
+
+// A name that stands for nothing yet: the file is made, and removed again if
+// it cannot be written whole. A link to a missing file makes that file, as
+// the shell's ">" does.
+SaveStatus createFile(const char* name, std::string_view bytes) {
+    struct stat link {};
+    const bool throughLink = ::lstat(name, &link) == 0 && S_ISLNK(link.st_mode);
+    Descriptor file(
+        ::open(name, O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC | (throughLink ? 0 : O_EXCL), 0666));
+    if (!file.valid()) {
+        return SaveStatus::CannotCreate;
+    }
+    const std::string made = throughLink ? openedPath(file.get()) : std::string(name);
+    if (writeWhole(file, bytes)) {
+        return SaveStatus::Saved;
+    }
+    if (!made.empty()) {
+        ::unlink(made.c_str());
+    }
+    return SaveStatus::WriteError;
+}
+
+}  // namespace
 
 std::string normaliseLineBreaks(std::string_view raw) {
     raw = raw.substr(0, raw.find('\0'));
@@ -27,25 +246,35 @@ std::string normaliseLineBreaks(std::string_view raw) {
 }
 
 LoadResult loadTextFile(const QString& path, std::size_t limit) {
-    QFile file(path);
-    if (path.isEmpty() || QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        return {LoadStatus::CannotOpen, {}};
+    if (path.isEmpty()) {
+        return {};
+    }
+    // Opened without waiting: a FIFO with no writer would block open().
+    const Descriptor file(
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat info {};
+    if (!file.valid() || ::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        return {};
     }
     // Normalising never shrinks the text before the first NUL, so one byte
     // past the limit is enough to tell that the text will not fit.
     std::string raw(limit + 1, '\0');
-    qint64 got = 0;
-    while (got < static_cast<qint64>(raw.size())) {
-        const qint64 n = file.read(raw.data() + got, static_cast<qint64>(raw.size()) - got);
-        if (n < 0) {
-            return {LoadStatus::CannotOpen, {}};
-        }
-        if (n == 0) {
+    std::size_t got = 0;
+    while (got < raw.size()) {
+        const ssize_t n = ::read(file.get(), raw.data() + got, raw.size() - got);
+        if (n > 0) {
+            got += static_cast<std::size_t>(n);
+        } else if (n == 0) {
             break;
+        } else if (errno != EINTR) {
+            return {};  // a read error, or more to come but not now
         }
-        got += n;
     }
-    raw.resize(static_cast<std::size_t>(got));
+    // A FIFO or socket at its end straight away has no writer.
+    if (got == 0 && (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode))) {
+        return {};
+    }
+    raw.resize(got);
     std::string text = normaliseLineBreaks(raw);
     if (text.size() > limit) {
         return {LoadStatus::TooLarge, {}};
@@ -54,27 +283,31 @@ LoadResult loadTextFile(const QString& path, std::size_t limit) {
 }
 
 SaveStatus saveTextFile(const QString& path, std::string_view bytes) {
-    QSaveFile file(path);
-    // No writing straight into the file where no temporary can be made: a
-    // failure half way would destroy the earlier page.
-    file.setDirectWriteFallback(false);
-    // Unbuffered: a full disk cuts a write short without setting an error,
-    // and a buffered write would only meet that inside commit(), which then
-    // still reports success and puts the short file in place. Written
-    // directly, the short count shows here; the size check catches the rest.
-    if (path.isEmpty() || QFileInfo(path).isDir() ||
-        !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    if (path.isEmpty()) {
         return SaveStatus::CannotCreate;
     }
-    const auto size = static_cast<qint64>(bytes.size());
-    if ((size > 0 && file.write(bytes.data(), size) != size) || file.size() != size) {
-        file.cancelWriting();
-        return SaveStatus::WriteError;
+    const QByteArray name = QFile::encodeName(path);
+    const WriteSignalsHeld held;
+    // Opened as it is, neither made nor cut: a folder, a loop of links, a
+    // FIFO without a reader, a socket, or a file this user may not write
+    // fails here, and otherwise it shows what the name stands for.
+    Descriptor file(::open(name.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!file.valid()) {
+        return errno == ENOENT ? createFile(name.constData(), bytes) : SaveStatus::CannotCreate;
     }
-    if (!file.commit()) {
-        return SaveStatus::WriteError;
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) {
+        return SaveStatus::CannotCreate;
     }
-    return SaveStatus::Saved;
+    if (!S_ISREG(info.st_mode)) {
+        // A device or FIFO: written into, never replaced by a file.
+        return writeAll(file.get(), bytes) && file.close() ? SaveStatus::Saved
+                                                           : SaveStatus::WriteError;
+    }
+    if (const std::optional<SaveStatus> replaced = replaceAtomically(file.get(), info, bytes)) {
+        return *replaced;
+    }
+    return writeWhole(file, bytes) ? SaveStatus::Saved : SaveStatus::WriteError;
 }
 
 }  // namespace numerlo

@@ -1,5 +1,7 @@
 // Whole-file reads into an input pane and writes of the output pane, as raw
-// CP932 bytes.
+// CP932 bytes. Any name may be given: a regular file, a device, a FIFO, a
+// socket, a folder, a link or a loop of links. Neither call ever waits for
+// another program, and a save never loses the earlier file for a full disk.
 #pragma once
 
 #include <QString>
@@ -20,14 +22,26 @@ struct LoadResult {
 };
 
 // TooLarge when the text is longer than `limit` bytes. Reads at most what
-// the limit can use, so a huge file costs no memory.
+// the limit can use, so a huge file or an endless device costs nothing.
+// Never waits: a FIFO, socket or terminal that has nothing to give now, or
+// whose writer has not finished, cannot be opened.
 LoadResult loadTextFile(const QString& path, std::size_t limit);
 
 enum class SaveStatus { Saved, CannotCreate, WriteError };
 
-// Replaces the file atomically: the bytes go to a temporary file beside it,
-// which takes the file's place only once every byte is written and flushed.
-// On any failure the earlier file stays as it was and no temporary is left.
+// Writes `bytes` as the whole content of the file the name stands for.
+//  - A device or FIFO is written into, never replaced; a FIFO with no reader
+//    cannot be created.
+//  - A regular file that the program alone names and owns is replaced
+//    atomically, keeping its mode and group: a temporary file beside it
+//    takes its place once every byte is written and flushed.
+//  - Any other regular file (more names, another owner, a folder that takes
+//    no new file) is written in place: the room for the new bytes is
+//    reserved before the old ones are touched, so a full disk leaves it as
+//    it was. Both names of a hard link then show the new text, and owner,
+//    group and mode stay.
+//  - A new file that cannot be written whole is removed again.
+// No temporary file is ever left behind.
 SaveStatus saveTextFile(const QString& path, std::string_view bytes);
 
 }  // namespace numerlo
