@@ -56,6 +56,10 @@ class FileTest : public QObject {
 
     testing::WindowHarness h;
     std::unique_ptr<QTemporaryDir> dir;
+    // Where Qt's file dialog would keep what it remembers between uses of a
+    // program, prepared with a folder to open in.
+    QTemporaryDir config;
+    std::string rememberedSettings;
 
     [[nodiscard]] QString path(const QString& name) const { return dir->filePath(name); }
     [[nodiscard]] QStringList dirEntries() const {
@@ -100,6 +104,17 @@ class FileTest : public QObject {
     }
 
   private slots:
+    void initTestCase() {
+        QVERIFY(config.isValid());
+        QDir(config.path()).mkdir(QStringLiteral("remembered"));
+        rememberedSettings = "[FileDialog]\nlastVisited=" +
+                             QUrl::fromLocalFile(config.filePath(QStringLiteral("remembered")))
+                                 .toString()
+                                 .toStdString() +
+                             "\nviewMode=Detail\n";
+        writeFile(config.filePath(QStringLiteral("QtProject.conf")), rememberedSettings);
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    }
     void init() {
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
@@ -213,6 +228,7 @@ class FileTest : public QObject {
     }
 
     void dialogsOfferTheirLastConfirmedName() {
+        QVERIFY(h.form->findChildren<QFileDialog*>().isEmpty());  // made when first used
         writeFile(path("a.txt"), "001");
         clickWith(2, path("a.txt"));
         clickWith(1, std::nullopt);
@@ -232,6 +248,37 @@ class FileTest : public QObject {
         auto* readOnly = h.form->findChild<QWidget*>(QStringLiteral("ReadOnlyBox"));
         QVERIFY(readOnly != nullptr);
         QCOMPARE(readOnly->parent()->objectName(), QStringLiteral("OpenDialog1"));
+        QCOMPARE(h.form->findChildren<QFileDialog*>().size(), 2);
+    }
+
+    // Qt's real dialogs, with nothing in between: each name is pasted into the
+    // dialog's own name field and accepted with its Open or Save button.
+    void realDialogsTakeTheNameAsTypedAndKeepNothing() {
+        h.realFileDialogs = true;
+        writeFile(path("page.html"), "something older");
+        h.memo(3)->setPlainText(QStringLiteral("page"));
+        clickWith(1, path("missing.txt"));  // a missing file is accepted; the load says why not
+        QCOMPARE(onlyErrorBox(), QStringLiteral("ﾌｧｲﾙ %1 は開けません.").arg(path("missing.txt")));
+        clickWith(4, path("page.html"));  // overwritten without a question
+        clickWith(4, path("abc"));        // no extension added
+        QCOMPARE(readFile(path("page.html")), std::string("page"));
+        QCOMPARE(readFile(path("abc")), std::string("page"));
+        QCOMPARE(dirEntries(), (QStringList{QStringLiteral("abc"), QStringLiteral("page.html")}));
+        QCOMPARE(h.dialogs.size(), std::size_t(3));
+        for (const testing::SeenDialog& seen : h.dialogs) {
+            QVERIFY2(!seen.objected, qPrintable(seen.name));
+            // Centred across the screen, a third of the way down.
+            QCOMPARE(seen.frame.topLeft(),
+                     QPoint(seen.screen.x() + (seen.screen.width() - seen.frame.width()) / 2,
+                            seen.screen.y() + (seen.screen.height() - seen.frame.height()) / 3));
+            QVERIFY(seen.folder != config.filePath(QStringLiteral("remembered")));
+        }
+        // Nothing was read at the start, nor written for the next one.
+        h.stop();
+        QCOMPARE(readFile(config.filePath(QStringLiteral("QtProject.conf"))), rememberedSettings);
+        QCOMPARE(
+            QDir(config.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            (QStringList{QStringLiteral("QtProject.conf"), QStringLiteral("remembered")}));
     }
 
     void saveWritesThePaneExactly_data() {

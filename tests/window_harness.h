@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFileDialog>
 #include <QFontInfo>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTextDocumentFragment>
+#include <QTimer>
 
 #include <deque>
 #include <memory>
@@ -42,6 +44,13 @@ struct SeenDialog {
     QString offered;  // the file name field as the dialog opened
     QStringList filters;
     QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+    // Dialogs run for real only: where it stood on which screen, the folder
+    // it opened in, and whether it asked a question or stayed open once the
+    // typed name was accepted.
+    QRect frame;
+    QRect screen;
+    QString folder;
+    bool objected = false;
 };
 
 class WindowHarness {
@@ -52,11 +61,16 @@ class WindowHarness {
     // How the next file dialogs are answered: a path to confirm, or nothing
     // to cancel. A dialog with no answer queued is a test fault.
     std::deque<std::optional<QString>> fileAnswers;
+    // When set, file dialogs run for real: the answer is pasted into the
+    // dialog's own name field and its Open or Save button clicked, from
+    // inside its event loop.
+    bool realFileDialogs = false;
 
     bool start() {
         boxes.clear();
         dialogs.clear();
         fileAnswers.clear();
+        realFileDialogs = false;
         form = std::make_unique<TForm1>(QStringLiteral("numerlo"));
         form->setModalRunner([this](QDialog& dialog) { return answer(dialog); });
         form->show();
@@ -133,9 +147,18 @@ class WindowHarness {
         if (files == nullptr || fileAnswers.empty()) {
             qFatal("unexpected dialog %s", qPrintable(dialog.objectName()));
         }
+        if (realFileDialogs) {
+            return typeInto(*files);
+        }
         auto* nameField = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        dialogs.push_back({files->objectName(), nameField ? nameField->text() : QString(),
-                           files->nameFilters(), files->acceptMode()});
+        dialogs.push_back({files->objectName(),
+                           nameField ? nameField->text() : QString(),
+                           files->nameFilters(),
+                           files->acceptMode(),
+                           {},
+                           {},
+                           {},
+                           false});
         const std::optional<QString> path = fileAnswers.front();
         fileAnswers.pop_front();
         if (!path) {
@@ -143,6 +166,47 @@ class WindowHarness {
         }
         files->selectFile(*path);
         return QDialog::Accepted;
+    }
+
+    int typeInto(QFileDialog& files) {
+        const QString typed = fileAnswers.front().value_or(QString());
+        fileAnswers.pop_front();
+        QTimer::singleShot(0, &files, [this, &files, typed] {
+            auto* nameField = files.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            dialogs.push_back({files.objectName(), nameField->text(), files.nameFilters(),
+                               files.acceptMode(), files.frameGeometry(),
+                               files.screen()->geometry(), files.directory().absolutePath(),
+                               false});
+            // A question the dialog asks is noted and dismissed, so that
+            // nothing waits for a person.
+            QTimer objections;
+            QObject::connect(&objections, &QTimer::timeout, [this, &files] {
+                if (QWidget* asking = QApplication::activeModalWidget();
+                    asking != nullptr && asking != &files) {
+                    dialogs.back().objected = true;
+                    asking->close();
+                }
+            });
+            objections.start(10);
+            // Pasted rather than typed key by key: the dialog completes and
+            // selects each folder of a path as it is typed.
+            QGuiApplication::clipboard()->setText(typed);
+            nameField->selectAll();
+            QTest::keyClick(nameField, Qt::Key_V, Qt::ControlModifier);
+            if (QWidget* completions = QApplication::activePopupWidget()) {
+                completions->close();  // the name field's list of matching names
+            }
+            for (QPushButton* button : files.findChildren<QPushButton*>()) {
+                if (button->isDefault()) {  // Open or Save
+                    QTest::mouseClick(button, Qt::LeftButton);
+                }
+            }
+            if (files.isVisible()) {
+                dialogs.back().objected = true;
+                files.reject();
+            }
+        });
+        return files.exec();
     }
 };
 

@@ -1,10 +1,7 @@
 #include "tform1.h"
 
-#include <QCheckBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
-#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -66,7 +63,6 @@ TForm1::TForm1(QString appTitle, QWidget* parent)
     setWindowIcon(icon);
     createControls();
     placeControls();
-    createDialogs();
 
     // Centre the outer frame on the screen, as the window first appears.
     const QRect screenRect = screen()->geometry();
@@ -170,58 +166,14 @@ void TForm1::placeControls() {
     resize(px(layout::kClientWidth), px(layout::kClientHeight));
 }
 
-void TForm1::createDialogs() {
-    // Qt's own dialogs, so that the open dialog can carry its check box and
-    // both behave the same on every desktop.
-    OpenDialog1 = new QFileDialog(this);
-    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
-    OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
-    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog1->setFileMode(QFileDialog::AnyFile);  // a missing file is accepted; the load fails
-    OpenDialog1->setNameFilter(window_texts::kOpenFilter);
-    readOnlyBox_ = new QCheckBox(window_texts::kReadOnlyBox, OpenDialog1);
-    readOnlyBox_->setObjectName(QStringLiteral("ReadOnlyBox"));
-    if (auto* grid = qobject_cast<QGridLayout*>(OpenDialog1->layout())) {
-        grid->addWidget(readOnlyBox_, grid->rowCount(), 0, 1, -1);
-    }
-
-    SaveDialog1 = new QFileDialog(this);
-    SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
-    SaveDialog1->setOption(QFileDialog::DontUseNativeDialog);
-    SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite);
-    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog1->setFileMode(QFileDialog::AnyFile);
-    SaveDialog1->setNameFilter(window_texts::kSaveFilter);
-    SaveDialog1->setDefaultSuffix(QString());  // the name is used as typed
-}
-
-QString TForm1::askFileName(QFileDialog& dialog, QString& lastConfirmed) {
-    // Offer the name last confirmed in this dialog (none before first use).
-    dialog.selectFile(lastConfirmed);
-    // Centred across the screen and a third of the way down.
-    dialog.adjustSize();
-    const QRect screenRect = screen()->geometry();
-    dialog.move(screenRect.x() + (screenRect.width() - dialog.width()) / 2,
-                screenRect.y() + (screenRect.height() - dialog.height()) / 3);
-    if (runModal_(dialog) != QDialog::Accepted) {
-        return {};
-    }
-    const QString chosen = dialog.selectedFiles().value(0);
-    if (chosen.isEmpty()) {
-        return {};
-    }
-    lastConfirmed = QFileInfo(chosen).absoluteFilePath();
-    return lastConfirmed;
-}
-
 void TForm1::Button1Click() {
-    if (const QString path = askFileName(*OpenDialog1, openName_); !path.isEmpty()) {
+    if (const QString path = OpenDialog1.ask(); !path.isEmpty()) {
         loadPane(InputPane::Memo1, path);
     }
 }
 
 void TForm1::Button2Click() {
-    if (const QString path = askFileName(*OpenDialog1, openName_); !path.isEmpty()) {
+    if (const QString path = OpenDialog1.ask(); !path.isEmpty()) {
         loadPane(InputPane::Memo2, path);
     }
 }
@@ -245,7 +197,7 @@ void TForm1::loadPane(InputPane pane, const QString& path) {
 }
 
 void TForm1::Button4Click() {
-    const QString path = askFileName(*SaveDialog1, saveName_);
+    const QString path = SaveDialog1.ask();
     if (path.isEmpty()) {
         return;
     }

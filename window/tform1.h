@@ -8,11 +8,10 @@
 #include <string>
 
 #include "busy_focus.h"
+#include "file_dialog.h"
 #include "modal.h"
 #include "run.h"
 
-class QCheckBox;
-class QFileDialog;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -62,11 +61,7 @@ class TForm1 : public QWidget, public RunWindow {
   private:
     void createControls();
     void placeControls();
-    void createDialogs();
     [[nodiscard]] MemoPane* memo(InputPane pane) const;
-    // Runs a file dialog placed as the tool places it, offering the name last
-    // confirmed in it; returns the confirmed file's full path or nothing.
-    QString askFileName(QFileDialog& dialog, QString& lastConfirmed);
 
     QString appTitle_;
     ModalRunner runModal_ = runModally;
@@ -79,13 +74,10 @@ class TForm1 : public QWidget, public RunWindow {
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr;
-    std::array<QPushButton*, kButtonCount> buttons_{};  // Button1..Button5
-    std::array<QTimer*, kStageCount> timers_{};         // Timer1..Timer42
-    QFileDialog* OpenDialog1 = nullptr;                 // shared by both load commands
-    QFileDialog* SaveDialog1 = nullptr;
-    QCheckBox* readOnlyBox_ = nullptr;  // shown, remembered, otherwise unused
-    QString openName_;                  // last name confirmed in each dialog
-    QString saveName_;
+    std::array<QPushButton*, kButtonCount> buttons_{};                 // Button1..Button5
+    std::array<QTimer*, kStageCount> timers_{};                        // Timer1..Timer42
+    FileDialog OpenDialog1{FileDialog::Kind::Open, *this, runModal_};  // both load commands
+    FileDialog SaveDialog1{FileDialog::Kind::Save, *this, runModal_};
 
     BusyFocus busyFocus_;
     TableRun run_;
