@@ -38,7 +38,7 @@ void report(const char* what, std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
     const double median = ms[ms.size() / 2];
     const double p95 = ms[std::min(ms.size() - 1, ms.size() * 95 / 100)];
-    std::printf("%-40s median %7.2f ms   p95 %7.2f ms   (n=%zu)\n", what, median, p95, ms.size());
+    std::printf("%-46s median %7.2f ms   p95 %7.2f ms   (n=%zu)\n", what, median, p95, ms.size());
 }
 
 int showAndQuit() {
@@ -148,9 +148,10 @@ int main(int argc, char** argv) {
     };
     const Entry entries[] = {
         {"short lines", QByteArray("01 02 03 04 05 06 07\r\n").repeated(limit / 22)},
-        {"unbroken line (refused)", QByteArray(limit, '7')},
+        {"one unbroken line", QByteArray(limit, '7')},
         {"longest stretches", stretches('7')},
         {"unreadable-byte stretches", stretches('\xff')},
+        {"one unbroken line of unreadable bytes", QByteArray(limit, '\xff')},
     };
     const auto laidOut = [](numerlo::MemoPane* pane) {
         (void)pane->displayedLine(1 << 30);  // lays out every line
@@ -183,21 +184,34 @@ int main(int argc, char** argv) {
         worst.emplace_back(std::string("load: ") + entry.what, loadMs);
         worst.emplace_back(std::string("paste: ") + entry.what, pasteMs);
     }
-    // A key typed at the start of the longest line there may be: the whole
-    // line is wrapped again.
-    {
-        memo1->setPlainText(numerlo::toPaneText(stretches('7').toStdString()));
-        laidOut(memo1);
+    // A key typed at the start of the longest lines there may be: the whole
+    // line is wrapped again. The last deletes the blank between two of the
+    // longest stretches, which joins them into one too long to wrap at word
+    // boundaries.
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        Qt::Key key;
+    } keys[] = {
+        {"key into the longest stretches", stretches('7'), Qt::Key_Space},
+        {"key into one unbroken line", QByteArray(limit - 1, '7'), Qt::Key_7},
+        {"Delete joining two stretches", stretches('7'), Qt::Key_Delete},
+    };
+    for (const auto& typed : keys) {
         std::vector<double> keyMs;
         for (int i = 0; i < 10; ++i) {
+            memo1->setBytes(typed.bytes.toStdString());
+            laidOut(memo1);
             memo1->moveCursor(QTextCursor::Start);
+            memo1->moveCursor(QTextCursor::NextWord);
+            memo1->moveCursor(QTextCursor::Left);
             QElapsedTimer clock;
             clock.start();
-            QTest::keyClick(memo1, Qt::Key_Space);
+            QTest::keyClick(memo1, typed.key);
             laidOut(memo1);
             keyMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
         }
-        worst.emplace_back("key into the longest line", keyMs);
+        worst.emplace_back(typed.what, keyMs);
     }
     // The output pane does not wrap; a whole limit of one line.
     {

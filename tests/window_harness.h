@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextDocumentFragment>
 #include <QTimer>
@@ -37,6 +38,8 @@ struct ShownBox {
     QString shown;  // what the box displays of its text
     QRect frame;    // where it stood, and the part of the screen it may use
     QRect screenArea;
+    bool textInside = false;  // the text's widget lies wholly within the box
+    bool scrolls = false;     // and the text is longer than it shows at once
 };
 
 struct SeenDialog {
@@ -137,9 +140,17 @@ class WindowHarness {
     int answer(QDialog& dialog) {
         if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
             box->show();
+            QCoreApplication::processEvents();  // laid out as a person sees it
+            const QWidget* textWidget = box->findChild<QPlainTextEdit*>();
+            if (textWidget == nullptr || !textWidget->isVisible()) {
+                textWidget = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            }
+            const auto* view = qobject_cast<const QPlainTextEdit*>(textWidget);
             boxes.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
                              shownText(*box), box->frameGeometry(),
-                             box->screen()->availableGeometry()});
+                             box->screen()->availableGeometry(),
+                             textWidget != nullptr && box->rect().contains(textWidget->geometry()),
+                             view != nullptr && view->verticalScrollBar()->isVisible()});
             box->hide();
             return QMessageBox::Ok;
         }

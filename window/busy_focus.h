@@ -2,8 +2,9 @@
 // Qt hands the focus of a button being disabled to the next control in the
 // tab chain, which after the buttons is the output pane: a Space or Enter
 // meant for 作成 would be typed in front of the page. Instead the focus waits
-// on the window, where keys do nothing, and goes back to the button once it
-// is enabled again, unless the user has put it somewhere else meanwhile.
+// on the window, where keys do nothing (Tab included: the window asks
+// holding()), and goes back to the button once it is enabled again, unless
+// the user has clicked somewhere else meanwhile.
 #pragma once
 
 #include <QPointer>
@@ -33,6 +34,11 @@ class BusyFocus {
         if (focus == nullptr || focus == &window_) {
             button.setFocus(Qt::OtherFocusReason);
         }
+    }
+
+    // Whether the focus is waiting on the window for a button.
+    [[nodiscard]] bool holding() const {
+        return parkedFrom_ != nullptr && window_.focusWidget() == &window_;
     }
 
   private:

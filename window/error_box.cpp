@@ -28,31 +28,6 @@ ErrorBox::ErrorBox(const QString& title, const QString& text, QWidget* parent)
     view->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     view->document()->setDocumentMargin(0);
     view->setPlainText(text);
-
-    // As wide as the text needs, up to three quarters of the screen; as tall,
-    // up to two thirds, past which the view scrolls.
-    const QRect screenArea = (parent != nullptr ? parent->screen() : screen())->availableGeometry();
-    const int maxWidth = std::min(screenArea.width() * 3 / 4, 1000);
-    const int maxHeight = screenArea.height() * 2 / 3;
-    QTextLayout lines(text, view->font());
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    lines.setTextOption(option);
-    qreal width = 0;
-    qreal height = 0;
-    lines.beginLayout();
-    for (QTextLine line = lines.createLine(); line.isValid(); line = lines.createLine()) {
-        line.setLineWidth(maxWidth);
-        width = std::max(width, line.naturalTextWidth());
-        height += line.height();
-    }
-    lines.endLayout();
-    constexpr int kSlack = 4;  // the view's cursor and rounding
-    const int needed = static_cast<int>(std::ceil(height)) + kSlack;
-    const int scrollBar = needed > maxHeight ? view->verticalScrollBar()->sizeHint().width() : 0;
-    view->setFixedSize(static_cast<int>(std::ceil(width)) + kSlack + scrollBar,
-                       std::min(needed, maxHeight));
-
     auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
     QLayoutItem* replaced =
         label != nullptr && layout() != nullptr ? layout()->replaceWidget(label, view) : nullptr;
@@ -62,6 +37,46 @@ ErrorBox::ErrorBox(const QString& title, const QString& text, QWidget* parent)
     }
     delete replaced;
     label->hide();
+
+    // As wide as the text needs, up to what Qt lets the box be (the screen's
+    // width on a small screen, else the screen less 480 px, at most 1000 px)
+    // less the icon and margins beside the text; as tall as it needs, up to
+    // two thirds of the screen, past which it scrolls.
+    const QRect screenArea = (parent != nullptr ? parent->screen() : screen())->availableGeometry();
+    const int boxWidth =
+        screenArea.width() <= 1024 ? screenArea.width() : std::min(screenArea.width() - 480, 1000);
+    view->setFixedSize(1, 1);
+    layout()->activate();
+    const int besideText = layout()->totalMinimumSize().width() - 1;
+    const int scrollBar = view->verticalScrollBar()->sizeHint().width();
+    const int maxWidth = std::max(100, boxWidth - besideText - scrollBar);
+    const int maxHeight = screenArea.height() * 2 / 3;
+    // Each line of the text (a file name may hold line breaks) laid out as
+    // the view lays out its blocks.
+    qreal width = 0;
+    qreal height = 0;
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QTextLayout lines(paragraph, view->font());
+        lines.setTextOption(option);
+        lines.beginLayout();
+        for (QTextLine line = lines.createLine(); line.isValid(); line = lines.createLine()) {
+            line.setLeadingIncluded(true);
+            line.setLineWidth(maxWidth);
+            width = std::max(width, line.naturalTextWidth());
+            height += line.height();
+        }
+        lines.endLayout();
+    }
+    constexpr int kSlack = 4;  // the view's cursor and rounding
+    const int needed = static_cast<int>(std::ceil(height)) + kSlack;
+    // The scroll bar is decided here: shown only as it is needed, it would
+    // narrow the view, wrap a line more and so be needed.
+    const bool scrolls = needed > maxHeight;
+    view->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    view->setFixedSize(static_cast<int>(std::ceil(width)) + kSlack + (scrolls ? scrollBar : 0),
+                       std::min(needed, maxHeight));
 }
 
 }  // namespace numerlo

@@ -30,6 +30,26 @@ bool isStandIn(QChar c) {
     return c.unicode() >= kStandInBase && c.unicode() < kStandInBase + 0x100;
 }
 
+bool holdsStandIn(const QString& text) {
+    return std::any_of(text.begin(), text.end(), isStandIn);
+}
+
+// Whether a key's text enters the pane, as Qt's editors decide it, and also
+// when it is a line break, which Qt would drop: anything but control
+// characters, unless the key is a Ctrl or Ctrl+Shift combination.
+bool entersText(const QKeyEvent& event) {
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::ControlModifier ||
+        modifiers == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        return false;
+    }
+    const QString text = event.text();
+    return std::any_of(text.begin(), text.end(), [](QChar c) {
+        return isLineBreak(c) ||
+               (c.unicode() >= 0x20 && (c.unicode() < 0x7F || c.unicode() >= 0xA0));
+    });
+}
+
 // Entered text as the pane holds it: up to its first NUL, every kind of line
 // break one '\n', and every character as CP932 reads back its bytes. Nothing
 // for text past the pane's limit however it converts: no character gives
@@ -85,6 +105,7 @@ MemoPane::MemoPane(Role role, QWidget* parent) : QPlainTextEdit(parent), role_(r
         setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        connect(document(), &QTextDocument::contentsChange, this, &MemoPane::keepWrappingQuick);
     } else {
         setLineWrapMode(QPlainTextEdit::NoWrap);
         setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -135,8 +156,8 @@ bool MemoPane::setBytes(std::string_view bytes) {
         return false;
     }
     const QString text = toPaneText(bytes);
-    if (role_ == Role::Input && longestUnbrokenRun(text, font()) > kUnbrokenRunLimit) {
-        return false;
+    if (role_ == Role::Input) {
+        wrapAnywhere(longestUnbrokenRun(text, font()) > kUnbrokenRunLimit);
     }
     setPlainText(text);
     return true;
@@ -160,7 +181,15 @@ void MemoPane::addBytes(std::string_view bytes) {
     cursor.insertText(atLineStart ? added + QLatin1Char('\n') : QLatin1Char('\n') + added);
 }
 
-bool MemoPane::fits(int from, int to, const QString& entered) const {
+void MemoPane::wrapAnywhere(bool anywhere) {
+    const QTextOption::WrapMode mode =
+        anywhere ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (wordWrapMode() != mode) {
+        setWordWrapMode(mode);
+    }
+}
+
+bool MemoPane::admits(int from, int to, const QString& entered) {
     const QString before = document()->toRawText();
     from = std::clamp(from, 0, static_cast<int>(before.size()));
     to = std::clamp(to, from, static_cast<int>(before.size()));
@@ -171,65 +200,93 @@ bool MemoPane::fits(int from, int to, const QString& entered) const {
     if (size > kPaneLimitBytes && size > toBytes(before).size()) {
         return false;
     }
-    if (role_ == Role::Output) {
-        return true;  // it does not wrap
+    if (role_ == Role::Input && wordWrapMode() != QTextOption::WrapAnywhere) {
+        // Only the lines the edit makes can hold a longer stretch: if one
+        // does, the pane wraps anywhere before the text is laid out.
+        const auto isBreak = [](QChar c) { return c == u'\n' || c == QChar::ParagraphSeparator; };
+        qsizetype start = from;
+        while (start > 0 && !isBreak(after[start - 1])) {
+            --start;
+        }
+        qsizetype end = from + entered.size();
+        while (end < after.size() && !isBreak(after[end])) {
+            ++end;
+        }
+        if (longestUnbrokenRun(after.mid(start, end - start), font()) > kUnbrokenRunLimit) {
+            wrapAnywhere(true);
+        }
     }
-    // Only the lines the edit touches can hold a longer run than before.
-    const auto isBreak = [](QChar c) { return c == u'\n' || c == QChar::ParagraphSeparator; };
-    qsizetype start = from;
-    while (start > 0 && !isBreak(after[start - 1])) {
-        --start;
-    }
-    qsizetype end = from + entered.size();
-    while (end < after.size() && !isBreak(after[end])) {
-        ++end;
-    }
-    return longestUnbrokenRun(after.mid(start, end - start), font()) <= kUnbrokenRunLimit;
+    return true;
 }
 
-bool MemoPane::fitsAtCursor(const QString& entered) const {
-    const QTextCursor cursor = textCursor();
-    return fits(cursor.selectionStart(), cursor.selectionEnd(), entered);
+void MemoPane::keepWrappingQuick(int from, int removed, int added) {
+    Q_UNUSED(removed);
+    QTextDocument* doc = document();
+    if (wordWrapMode() == QTextOption::WrapAnywhere) {
+        // Back to wrapping at word boundaries once no long stretch is left.
+        if (longestUnbrokenRun(doc->toRawText(), font()) <= kUnbrokenRunLimit) {
+            wrapAnywhere(false);
+        }
+        return;
+    }
+    // A deletion may have joined two stretches into one: the blank between
+    // them, or a selection from one into the other.
+    const QTextBlock first = doc->findBlock(from);
+    const QTextBlock last = doc->findBlock(from + added);
+    if (!first.isValid()) {
+        return;
+    }
+    const int start = first.position();
+    const int end = (last.isValid() ? last : doc->lastBlock()).position() +
+                    (last.isValid() ? last : doc->lastBlock()).length() - 1;
+    const QString changed = doc->toRawText().mid(start, end - start);
+    if (longestUnbrokenRun(changed, font()) > kUnbrokenRunLimit) {
+        wrapAnywhere(true);
+    }
 }
 
 void MemoPane::keyPressEvent(QKeyEvent* event) {
-    if (isReadOnly() || event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
+    if (isReadOnly() || event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo) ||
+        event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) {
         QPlainTextEdit::keyPressEvent(event);
         return;
     }
+    const QTextCursor cursor = textCursor();
     const bool enter = event->matches(QKeySequence::InsertParagraphSeparator);
-    const QString text = event->text();
-    QString entered;
+    std::optional<QString> entered;
     if (enter || event->matches(QKeySequence::InsertLineSeparator)) {
         entered = QStringLiteral("\n");  // Shift+Enter too: the line break Enter makes
-    } else if (!text.isEmpty() && text.front().isPrint()) {
-        entered = paneForm(text).value_or(QString());
+    } else if (entersText(*event)) {
+        entered = paneForm(event->text());
+        if (!entered) {
+            QApplication::beep();
+            return;
+        }
     }
-    if (!entered.isEmpty() && !fitsAtCursor(entered)) {
+    if (entered && !admits(cursor.selectionStart(), cursor.selectionEnd(), *entered)) {
         QApplication::beep();
         event->accept();
         return;
     }
-    // Deleting beside a stand-in may complete it as well as entering text.
-    settling(entered, [&] {
-        if (entered.isEmpty() || enter || entered == text) {
+    // Deleting beside a stand-in may complete it, as entering text may.
+    settling(cursor.selectionStart(), cursor.selectionEnd(), entered.value_or(QString()), [&] {
+        if (!entered || enter || *entered == event->text()) {
             QPlainTextEdit::keyPressEvent(event);
             return;
         }
-        QTextCursor cursor = textCursor();
-        cursor.insertText(entered);
-        setTextCursor(cursor);
+        QTextCursor edit = textCursor();
+        edit.insertText(*entered);
+        setTextCursor(edit);
         ensureCursorVisible();
         event->accept();
     });
 }
 
 void MemoPane::inputMethodEvent(QInputMethodEvent* event) {
-    if (isReadOnly() || event->commitString().isEmpty()) {
+    if (isReadOnly()) {
         QPlainTextEdit::inputMethodEvent(event);
         return;
     }
-    const std::optional<QString> entered = paneForm(event->commitString());
     const QTextCursor cursor = textCursor();
     int from = cursor.selectionStart();
     int to = cursor.selectionEnd();
@@ -237,51 +294,91 @@ void MemoPane::inputMethodEvent(QInputMethodEvent* event) {
         from = cursor.position() + event->replacementStart();
         to = from + event->replacementLength();
     }
-    // The preedit goes either way; the commit only if it fits.
-    QInputMethodEvent settled(event->preeditString(), event->attributes());
-    if (entered && fits(from, to, *entered)) {
+    // Text being composed is shown in the line but is not yet the pane's.
+    // Past a length no input method composes it is not shown at all: it
+    // would be wrapped like any other stretch.
+    const bool composedTooLong = event->preeditString().size() > kUnbrokenRunLimit;
+    QInputMethodEvent settled(
+        composedTooLong ? QString() : event->preeditString(),
+        composedTooLong ? QList<QInputMethodEvent::Attribute>() : event->attributes());
+    // The commit only if it fits; a deletion around the cursor always.
+    std::optional<QString> entered = paneForm(event->commitString());
+    if (entered && admits(from, to, *entered)) {
         settled.setCommitString(*entered, event->replacementStart(), event->replacementLength());
     } else {
         QApplication::beep();
+        entered = QString();
     }
-    settling(settled.commitString(), [&] { QPlainTextEdit::inputMethodEvent(&settled); });
+    settling(from, to, *entered, [&] { QPlainTextEdit::inputMethodEvent(&settled); });
     event->setAccepted(settled.isAccepted());
 }
 
 void MemoPane::insertFromMimeData(const QMimeData* source) {
     // Pastes, and drops once the drop point is known (see dropEvent).
     const bool checked = std::exchange(dropChecked_, false);
+    const QTextCursor cursor = textCursor();
     const std::optional<QString> entered = paneForm(source->text());
-    if (!entered || (!checked && !fitsAtCursor(*entered))) {
+    if (!entered ||
+        (!checked && !admits(cursor.selectionStart(), cursor.selectionEnd(), *entered))) {
         emit tooLarge();
         return;
     }
     QMimeData plain;
     plain.setText(*entered);
-    settling(*entered, [&] { QPlainTextEdit::insertFromMimeData(&plain); });
+    settling(cursor.selectionStart(), cursor.selectionEnd(), *entered,
+             [&] { QPlainTextEdit::insertFromMimeData(&plain); });
 }
 
-void MemoPane::settling(const QString& entered, const std::function<void()>& edit) {
-    const QTextBlock here = textCursor().block();
-    const auto holdsStandIn = [](const QString& text) {
-        return std::any_of(text.begin(), text.end(), isStandIn);
-    };
-    if (!holdsStandIn(entered) && !holdsStandIn(here.text()) &&
-        !holdsStandIn(here.previous().text()) && !holdsStandIn(here.next().text())) {
+void MemoPane::contextMenuEvent(QContextMenuEvent* event) {
+    // Its Cut and Delete take text away beside the cursor as keys do.
+    const int revision = document()->revision();
+    QPlainTextEdit::contextMenuEvent(event);
+    if (document()->revision() != revision) {
+        settle(textCursor().selectionStart(), textCursor().selectionEnd());
+    }
+}
+
+void MemoPane::mouseMoveEvent(QMouseEvent* event) {
+    // Text dragged out of the pane is taken away when the drag ends here.
+    const int revision = document()->revision();
+    QPlainTextEdit::mouseMoveEvent(event);
+    if (document()->revision() != revision) {
+        settle(textCursor().selectionStart(), textCursor().selectionEnd());
+    }
+}
+
+void MemoPane::settling(int from, int to, const QString& entered,
+                        const std::function<void()>& edit) {
+    const QTextBlock first = document()->findBlock(from).previous();
+    const QTextBlock last = document()->findBlock(to).next();
+    bool nearStandIn = holdsStandIn(entered);
+    for (QTextBlock block = first.isValid() ? first : document()->findBlock(from);
+         block.isValid() && !nearStandIn; block = block.next()) {
+        nearStandIn = holdsStandIn(block.text());
+        if (block == last) {
+            break;
+        }
+    }
+    if (!nearStandIn) {
         edit();  // the usual case: nothing can combine
         return;
     }
     // One edit block: a single undo takes back the edit and what it settled.
-    const int from = textCursor().selectionStart();
     QTextCursor group(document());
     group.beginEditBlock();
     edit();
-    const int to = textCursor().position();
-    const QTextBlock last = document()->findBlock(to);
-    for (QTextBlock block = document()->findBlock(std::min(from, to)); block.isValid();
+    settle(from, textCursor().position());
+    group.endEditBlock();
+    ensureCursorVisible();
+}
+
+void MemoPane::settle(int from, int to) {
+    QTextDocument* doc = document();
+    const QTextBlock last = doc->findBlock(std::max(from, to));
+    for (QTextBlock block = doc->findBlock(std::min(from, to)); block.isValid();
          block = block.next()) {
         const QString text = block.text();
-        const QString read = toPaneText(toBytes(text));
+        const QString read = holdsStandIn(text) ? toPaneText(toBytes(text)) : text;
         if (read != text) {
             // Replace only what differs, so that the cursor stays put.
             const qsizetype shorter = std::min(text.size(), read.size());
@@ -294,7 +391,7 @@ void MemoPane::settling(const QString& entered, const std::function<void()>& edi
                    text[text.size() - 1 - tail] == read[read.size() - 1 - tail]) {
                 ++tail;
             }
-            QTextCursor cursor(document());
+            QTextCursor cursor(doc);
             cursor.setPosition(block.position() + static_cast<int>(head));
             cursor.setPosition(block.position() + static_cast<int>(text.size() - tail),
                                QTextCursor::KeepAnchor);
@@ -304,8 +401,6 @@ void MemoPane::settling(const QString& entered, const std::function<void()>& edi
             break;
         }
     }
-    group.endEditBlock();
-    ensureCursorVisible();
 }
 
 QString MemoPane::droppedFile(const QDropEvent* event) const {
@@ -360,7 +455,7 @@ void MemoPane::dropEvent(QDropEvent* event) {
     if (!moveWithin) {
         const int at = cursorForPosition(event->position().toPoint()).position();
         const std::optional<QString> entered = paneForm(event->mimeData()->text());
-        if (!entered || !fits(at, at, *entered)) {
+        if (!entered || !admits(at, at, *entered)) {
             event->ignore();
             emit tooLarge();
             return;

@@ -21,10 +21,12 @@ namespace numerlo {
 // whole draw history (some 2,100 draws, 45 KiB).
 inline constexpr std::size_t kPaneLimitBytes = std::size_t{64} * 1024;
 
-// The longest stretch without a place to break it that a wrapping pane takes.
-// Qt wraps such a stretch in time that grows with the square of its length
-// (64 Ki characters: about 2 s in the 49 px serial pane); held to this, a
-// pane full of them lays out in well under a tenth of a second.
+// The longest stretch without a place to break it that an input pane wraps
+// at word boundaries. Qt wraps such a stretch in time that grows with the
+// square of its length (64 Ki characters: about 2 s in the 49 px serial
+// pane). A pane that holds a longer one wraps anywhere, in time that grows
+// with the length, until it holds none; its displayed lines, which the run
+// reads, are then those.
 inline constexpr qsizetype kUnbrokenRunLimit = 256;
 
 class MemoPane : public QPlainTextEdit {
@@ -66,19 +68,28 @@ class MemoPane : public QPlainTextEdit {
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
   private:
-    // Whether the pane would stay within its limit with [from, to) replaced
-    // by `entered` (already in the pane's form).
-    [[nodiscard]] bool fits(int from, int to, const QString& entered) const;
-    [[nodiscard]] bool fitsAtCursor(const QString& entered) const;
-    // Makes `edit`, which enters `entered` or deletes at the cursor. A byte
-    // that CP932 could not read shows as a stand-in, and an edit beside it
-    // may complete it: the lines edited then show as their bytes now read.
-    void settling(const QString& entered, const std::function<void()>& edit);
+    // Whether the pane stays within its limit with [from, to) replaced by
+    // `entered` (already in the pane's form). If so, and that makes a
+    // stretch too long to wrap at word boundaries, the pane wraps anywhere
+    // from now on, before the text is laid out.
+    bool admits(int from, int to, const QString& entered);
+    void wrapAnywhere(bool anywhere);
+    // After any change: wrap anywhere while a long stretch is held (a
+    // deletion may join two), and at word boundaries again once none is.
+    void keepWrappingQuick(int from, int removed, int added);
+    // Makes `edit`, which replaces [from, to) with `entered` or deletes
+    // there. A byte that CP932 could not read shows as a stand-in, and an
+    // edit beside it may complete it: the lines edited then show as their
+    // bytes now read, in the same undo step.
+    void settling(int from, int to, const QString& entered, const std::function<void()>& edit);
+    void settle(int from, int to);
 
     [[nodiscard]] QString droppedFile(const QDropEvent* event) const;
     // Accepts or refuses a drag of one local file; false for any other drag.

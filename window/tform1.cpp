@@ -229,6 +229,10 @@ void TForm1::addToOutputPane(const std::string& text) {
     Memo3->addBytes(text);
 }
 
+bool TForm1::focusNextPrevChild(bool next) {
+    return busyFocus_.holding() || QWidget::focusNextPrevChild(next);
+}
+
 void TForm1::setButtonEnabled(int button, bool enabled) {
     if (button < 1 || button > kButtonCount) {
         return;

@@ -58,6 +58,10 @@ class TForm1 : public QWidget, public RunWindow {
     // Replaces an input pane's whole text with a file's, or shows why not.
     void loadPane(InputPane pane, const QString& path);
 
+  protected:
+    // Tab does not move the focus into a pane while a run holds it.
+    bool focusNextPrevChild(bool next) override;
+
   private:
     void createControls();
     void placeControls();
