@@ -11,14 +11,18 @@
 #include <grp.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -103,6 +107,36 @@ void makeNode(const std::string& path, unsigned minor) {
 void makeFifo(const std::string& path) {
     ::mkfifo(path.c_str(), 0666);
     ::chmod(path.c_str(), 0666);
+}
+
+// Gives `dir` a default access list that lets nobody read and write what is
+// made in it.
+void grantNobodyByDefault(const std::string& dir) {
+    struct Entry {
+        std::uint16_t tag;
+        std::uint16_t permissions;
+        std::uint32_t id;
+    };
+    struct {
+        std::uint32_t version = 2;
+        Entry entries[5] = {
+            {0x01, 6, ~0U}, {0x02, 6, kNobody}, {0x04, 4, ~0U}, {0x10, 6, ~0U}, {0x20, 0, ~0U}};
+    } acl;
+    ::setxattr(dir.c_str(), "system.posix_acl_default", &acl, sizeof acl, 0);
+}
+
+// Holds a lease on `path` in a process of its own, let go when asked.
+void holdLease(const std::string& path) {
+    if (::fork() == 0) {
+        ::alarm(5);
+        std::signal(SIGIO, [](int) {});
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        ::fcntl(fd, F_SETLEASE, F_RDLCK);
+        ::pause();  // the lease breaker's open sends SIGIO
+        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+        ::_exit(0);
+    }
+    ::usleep(100 * 1000);
 }
 
 const Case kCases[] = {
@@ -195,6 +229,63 @@ const Case kCases[] = {
          return expect(saveTextFile(name(d + "/new.html"), kLargePage) == SaveStatus::WriteError &&
                            entries(d) == "filler",
                        "left " + entries(d));
+     }},
+    {"full disk: a page that fits where the earlier one was replaces it", false,
+     [](auto& d) {
+         write(d + "/page.html", std::string(kPage.size(), 'e'));
+         fillDisk(d);
+     },
+     [](auto& d) {
+         return expect(saveTextFile(name(d + "/page.html"), kPage) == SaveStatus::Saved &&
+                           read(d + "/page.html") == kPage && entries(d) == "filler page.html",
+                       "not saved: " + entries(d));
+     }},
+    {"a folder's default access list stays off a replaced page", false,
+     [](auto& d) {
+         write(d + "/page.html", kEarlier);
+         ::chmod((d + "/page.html").c_str(), 0640);
+         grantNobodyByDefault(d);
+     },
+     [](auto& d) {
+         struct stat info {};
+         ::stat((d + "/page.html").c_str(), &info);
+         return expect(saveTextFile(name(d + "/page.html"), kPage) == SaveStatus::Saved &&
+                           ::getxattr((d + "/page.html").c_str(), "system.posix_acl_access",
+                                      nullptr, 0) < 0 &&
+                           (info.st_mode & 07777) == 0640,
+                       "the page gained an access list, or lost its mode");
+     }},
+    {"size limit where no room can be reserved ahead: the earlier page stays", false,
+     [](auto& d) {
+         ::mkdir((d + "/ram").c_str(), 0755);
+         ::mount("numerlo-test", (d + "/ram").c_str(), "ramfs", 0, nullptr);
+         write(d + "/ram/page.html", kEarlier);
+         ::link((d + "/ram/page.html").c_str(), (d + "/ram/other.html").c_str());
+     },
+     [](auto& d) {
+         rlimit limit{kEarlier.size() + 4, kEarlier.size() + 4};
+         ::setrlimit(RLIMIT_FSIZE, &limit);
+         return expect(
+             saveTextFile(name(d + "/ram/page.html"), kLargePage) == SaveStatus::WriteError &&
+                 read(d + "/ram/page.html") == kEarlier,
+             "lost the earlier page");
+     }},
+    {"a /proc file is written without a false error", false, [](auto&) {},
+     [](auto&) {
+         return expect(
+             saveTextFile(QStringLiteral("/proc/self/comm"), "saved") == SaveStatus::Saved &&
+                 read("/proc/self/comm") == "saved\n",
+             "not saved, or reported as failed");
+     }},
+    {"a file under a lease is saved once its holder lets go", false,
+     [](auto& d) {
+         write(d + "/leased.html", kEarlier);
+         holdLease(d + "/leased.html");
+     },
+     [](auto& d) {
+         return expect(saveTextFile(name(d + "/leased.html"), kPage) == SaveStatus::Saved &&
+                           read(d + "/leased.html") == kPage,
+                       "not saved");
      }},
     {"as nobody: null device", true, [](auto& d) { makeNode(d + "/null", 3); },
      [](auto& d) {

@@ -13,6 +13,7 @@
 #include <climits>
 #include <csignal>
 #include <optional>
+#include <thread>
 #include <utility>
 
 namespace numerlo {
@@ -92,21 +93,47 @@ class WriteSignalsHeld {
     sigset_t pendingBefore_{};
 };
 
+// Opens `name` without waiting for another program, but for a moment for a
+// program that holds a lease on the file (a file server does): the open then
+// fails at once while the holder is asked to let go, and is tried again.
+int openPromptly(const char* name, int flags) {
+    constexpr int kTries = 20;
+    constexpr std::chrono::milliseconds kPause{50};
+    for (int tried = 1;; ++tried) {
+        const int fd = ::open(name, flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd >= 0 || errno != EWOULDBLOCK || tried == kTries) {
+            return fd;
+        }
+        std::this_thread::sleep_for(kPause);
+    }
+}
+
 // How long a device or FIFO that takes no more for now is waited for.
 constexpr std::chrono::milliseconds kStreamPatience{2000};
 
-// Writes every byte at the file's position. False on any error or shortfall:
-// a full disk, the size limit, a reader gone, a stream that stays full.
-bool writeAll(int fd, std::string_view bytes) {
+// Where a stream's bytes go: where it stands.
+constexpr off_t kWhereItStands = -1;
+
+// Writes every byte, from `offset` on. False on any error or shortfall: a
+// full disk, the size limit, a reader gone, a stream that stays full; errno
+// then says which.
+bool writeAll(int fd, std::string_view bytes, off_t offset = kWhereItStands) {
     const auto deadline = std::chrono::steady_clock::now() + kStreamPatience;
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        const ssize_t n = offset != kWhereItStands
+                              ? ::pwrite(fd, bytes.data() + done, bytes.size() - done,
+                                         offset + static_cast<off_t>(done))
+                              : ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
             continue;
         }
         if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && errno == ESPIPE && offset + static_cast<off_t>(done) == 0) {
+            offset = kWhereItStands;  // a file that takes no offset (in /proc): it stands at 0
             continue;
         }
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
@@ -119,32 +146,47 @@ bool writeAll(int fd, std::string_view bytes) {
             ::poll(&ready, 1, static_cast<int>(left.count()));
             continue;
         }
+        if (n == 0) {
+            errno = ENOSPC;
+        }
         return false;
     }
     return true;
 }
 
-// Takes the room for `size` bytes before anything is written, so that a full
-// disk shows before the file changes. A file system that cannot reserve
-// ahead is written without.
-bool reserve(int fd, std::size_t size) {
-    if (size == 0) {
-        return true;
-    }
-    while (::fallocate(fd, 0, 0, static_cast<off_t>(size)) != 0) {
-        if (errno == EINTR) {
-            continue;
-        }
-        return errno == EOPNOTSUPP || errno == ENOSYS;
-    }
-    return true;
+// Flushes what was written to the disk, where the file system can.
+bool flush(int fd) {
+    return ::fsync(fd) == 0 || errno == EINVAL;  // EINVAL: /proc and the like cannot
 }
 
-// The whole text, in place, over whatever the file held, then cut to size.
+// The whole text in place of whatever the file held. The room for the new
+// bytes is taken before an old byte is touched, so that a full disk or the
+// size limit shows while the file is still as it was: holes are reserved,
+// and the part past the old end is written first (and cut off again if that
+// fails), which works on every file system. Then the old bytes are
+// overwritten and anything past the new end is cut off.
 bool writeWhole(Descriptor& file, std::string_view bytes) {
-    return reserve(file.get(), bytes.size()) && writeAll(file.get(), bytes) &&
-           ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) == 0 &&
-           ::fsync(file.get()) == 0 && file.close();
+    const int fd = file.get();
+    struct stat before {};
+    if (::fstat(fd, &before) != 0) {
+        return false;
+    }
+    const auto size = static_cast<off_t>(bytes.size());
+    if (size > 0 && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP &&
+        errno != ENOSYS && errno != EINVAL) {
+        return false;
+    }
+    const off_t kept = std::min(before.st_size, size);
+    if (size > kept && !writeAll(fd, bytes.substr(static_cast<std::size_t>(kept)), kept)) {
+        [[maybe_unused]] const int cut = ::ftruncate(fd, before.st_size);
+        return false;
+    }
+    if (!writeAll(fd, bytes.substr(0, static_cast<std::size_t>(kept)), 0)) {
+        return false;
+    }
+    struct stat after {};
+    return ::fstat(fd, &after) == 0 && (after.st_size <= size || ::ftruncate(fd, size) == 0) &&
+           flush(fd) && file.close();
 }
 
 // The full path of an open file, whatever names led to it; empty if unknown.
@@ -186,13 +228,21 @@ std::optional<SaveStatus> replaceAtomically(int fd, const struct stat& info,
         return std::nullopt;  // the folder takes no new file
     }
     TemporaryName name(temporary);
+    // A new file takes what the folder gives it (a default access list, a
+    // label): it must come out as bare as the old one, with its mode and
+    // group.
     struct stat made {};
-    if (::fchmod(out.get(), info.st_mode & 07777) != 0 || ::fstat(out.get(), &made) != 0 ||
+    if (::flistxattr(out.get(), nullptr, 0) > 0 || ::fchmod(out.get(), info.st_mode & 07777) != 0 ||
+        ::fstat(out.get(), &made) != 0 ||
         (made.st_gid != info.st_gid &&
          ::fchown(out.get(), static_cast<uid_t>(-1), info.st_gid) != 0)) {
-        return std::nullopt;  // it would not keep its mode or group
+        return std::nullopt;
     }
-    if (!writeAll(out.get(), bytes) || ::fsync(out.get()) != 0 || !out.close()) {
+    if (!writeAll(out.get(), bytes) || !flush(out.get()) || !out.close()) {
+        // No room for a second copy: the new text may still fit in place.
+        if (errno == ENOSPC || errno == EDQUOT) {
+            return std::nullopt;
+        }
         return SaveStatus::WriteError;
     }
     if (!isSameFile(target, info) || ::rename(temporary.c_str(), target.c_str()) != 0) {
@@ -250,8 +300,7 @@ LoadResult loadTextFile(const QString& path, std::size_t limit) {
         return {};
     }
     // Opened without waiting: a FIFO with no writer would block open().
-    const Descriptor file(
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const Descriptor file(openPromptly(QFile::encodeName(path).constData(), O_RDONLY));
     struct stat info {};
     if (!file.valid() || ::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
         return {};
@@ -291,7 +340,7 @@ SaveStatus saveTextFile(const QString& path, std::string_view bytes) {
     // Opened as it is, neither made nor cut: a folder, a loop of links, a
     // FIFO without a reader, a socket, or a file this user may not write
     // fails here, and otherwise it shows what the name stands for.
-    Descriptor file(::open(name.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    Descriptor file(openPromptly(name.constData(), O_WRONLY));
     if (!file.valid()) {
         return errno == ENOENT ? createFile(name.constData(), bytes) : SaveStatus::CannotCreate;
     }
