@@ -2,7 +2,9 @@
 // real window with its dialogs answered by the test.
 #include <QDir>
 #include <QDropEvent>
+#include <QFileIconProvider>
 #include <QMimeData>
+#include <QMimeDatabase>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -254,12 +256,24 @@ class FileTest : public QObject {
         h.memo(3)->setPlainText(QStringLiteral("page"));
         clickWith(1, path("missing.txt"));  // a missing file is accepted; the load says why not
         QCOMPARE(onlyErrorBox(), QStringLiteral("ﾌｧｲﾙ %1 は開けません.").arg(path("missing.txt")));
-        clickWith(4, path("page.html"));  // overwritten without a question
-        clickWith(4, path("abc"));        // no extension added
+        clickWith(4, path("page.html"));   // overwritten without a question
+        clickWith(4, path("abc"));         // no extension added
+        clickWith(4, path("say \"hi\""));  // quotes and all, not a list of names
         QCOMPARE(readFile(path("page.html")), std::string("page"));
         QCOMPARE(readFile(path("abc")), std::string("page"));
-        QCOMPARE(dirEntries(), (QStringList{QStringLiteral("abc"), QStringLiteral("page.html")}));
-        QCOMPARE(h.dialogs.size(), std::size_t(3));
+        QCOMPARE(readFile(path("say \"hi\"")), std::string("page"));
+        QCOMPARE(dirEntries(), (QStringList{QStringLiteral("abc"), QStringLiteral("page.html"),
+                                            QStringLiteral("say \"hi\"")}));
+        QVERIFY(QApplication::activePopupWidget() == nullptr);  // no list of names left behind
+        // Files are told apart by their names: a file's content is never read
+        // to list it, as one that never gives it would hold the window.
+        writeFile(path("noextension"), "%PDF-1.4\n");
+        const QString listedAs = h.form->findChild<QFileDialog*>(QStringLiteral("OpenDialog1"))
+                                     ->iconProvider()
+                                     ->type(QFileInfo(path("noextension")));
+        QVERIFY(listedAs !=
+                QMimeDatabase().mimeTypeForName(QStringLiteral("application/pdf")).comment());
+        QCOMPARE(h.dialogs.size(), std::size_t(4));
         for (const testing::SeenDialog& seen : h.dialogs) {
             QVERIFY2(!seen.objected, qPrintable(seen.name));
             // Centred across the screen, a third of the way down.
@@ -362,6 +376,10 @@ class FileTest : public QObject {
         writeFile(path("results.txt"), "01 02 03 04 05 06 07\n43 42 41 40 39 38 01");
         dropOnto(2, {QUrl::fromLocalFile(path("results.txt"))});
         QCOMPARE(h.paneBytes(2), std::string("01 02 03 04 05 06 07\r\n43 42 41 40 39 38 01"));
+
+        const std::string results = h.paneBytes(2);  // two files: neither is loaded nor inserted
+        dropOnto(2, {QUrl::fromLocalFile(path("results.txt")), QUrl::fromLocalFile(path("a.txt"))});
+        QCOMPARE(h.paneBytes(2), results);
 
         dropOnto(1, {QUrl::fromLocalFile(path("missing.txt"))});
         QCOMPARE(onlyErrorBox(), QStringLiteral("ﾌｧｲﾙ %1 は開けません.").arg(path("missing.txt")));

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCompleter>
 #include <QFileDialog>
 #include <QFontInfo>
 #include <QLabel>
@@ -204,9 +205,7 @@ class WindowHarness {
             QGuiApplication::clipboard()->setText(typed);
             nameField->selectAll();
             QTest::keyClick(nameField, Qt::Key_V, Qt::ControlModifier);
-            if (QWidget* completions = QApplication::activePopupWidget()) {
-                completions->close();  // the name field's list of matching names
-            }
+            nameField->completer()->complete();  // its list of matching names shows
             for (QPushButton* button : files.findChildren<QPushButton*>()) {
                 if (button->isDefault()) {  // Open or Save
                     QTest::mouseClick(button, Qt::LeftButton);

@@ -1,10 +1,17 @@
 #include "file_dialog.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QCompleter>
+#include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QLineEdit>
+#include <QMimeDatabase>
 #include <QScreen>
 #include <QSettings>
 
@@ -15,19 +22,55 @@ namespace numerlo {
 namespace {
 
 // Qt's dialog reads ~/.config/QtProject.conf when made and writes it when
-// destroyed. Every settings path is pointed under /dev/null, which is never
-// a folder: nothing can be read from it or made beneath it.
+// destroyed. Every settings path is pointed beneath a file that exists and is
+// no folder (/dev/null, else the program file itself): nothing can be read
+// from there, and nothing made, not even by root.
 void keepNoSettings() {
     static const bool pointed = [] {
+        QString noFolder = QStringLiteral("/dev/null");
+        for (const QString& candidate : {noFolder, QCoreApplication::applicationFilePath(),
+                                         QStringLiteral("/proc/self/exe")}) {
+            if (const QFileInfo info(candidate); info.exists() && !info.isDir()) {
+                noFolder = candidate;
+                break;
+            }
+        }
         for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
             for (const QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope}) {
-                QSettings::setPath(format, scope, QStringLiteral("/dev/null"));
+                QSettings::setPath(format, scope, noFolder);
             }
         }
         return true;
     }();
     (void)pointed;
 }
+
+// Tells files apart by their names alone. Qt's own provider reads the start
+// of each file listed to guess its type, and a file that never gives it
+// (/proc/kmsg, a file on a stalled network share) would hold the window for
+// good.
+class NamesOnly : public QFileIconProvider {
+  public:
+    using QFileIconProvider::icon;
+    [[nodiscard]] QIcon icon(const QFileInfo& info) const override {
+        if (info.isDir()) {
+            return QFileIconProvider::icon(info);
+        }
+        return QIcon::fromTheme(byName(info).iconName(), icon(QAbstractFileIconProvider::File));
+    }
+    [[nodiscard]] QString type(const QFileInfo& info) const override {
+        if (info.isDir()) {
+            return QFileIconProvider::type(info);
+        }
+        const QMimeType mime = byName(info);
+        return mime.comment().isEmpty() ? mime.name() : mime.comment();
+    }
+
+  private:
+    static QMimeType byName(const QFileInfo& info) {
+        return QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+    }
+};
 
 // Places a dialog centred across its screen and a third of the way down, as
 // it is shown: only then has it its final size.
@@ -55,8 +98,10 @@ QFileDialog& FileDialog::dialog() {
         return *dialog_;
     }
     keepNoSettings();
+    static NamesOnly namesOnly;  // outlives every dialog
     dialog_ = new QFileDialog(&window_);
     dialog_->setOption(QFileDialog::DontUseNativeDialog);
+    dialog_->setIconProvider(&namesOnly);
     dialog_->setFileMode(QFileDialog::AnyFile);  // a missing file is accepted; the load fails
     dialog_->installEventFilter(new PlaceWhenShown(dialog_));
     if (kind_ == Kind::Open) {
@@ -84,10 +129,22 @@ QString FileDialog::ask() {
     QFileDialog& files = dialog();
     // Offer the name last confirmed in this dialog (none before first use).
     files.selectFile(lastConfirmed_);
-    if (runModal_(files) != QDialog::Accepted) {
+    auto* nameField = files.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    const int result = runModal_(files);
+    // The name field's list of matching names may outlive the dialog when
+    // Enter took the name while it showed.
+    if (nameField != nullptr && nameField->completer() != nullptr) {
+        nameField->completer()->popup()->hide();
+    }
+    if (result != QDialog::Accepted) {
         return {};
     }
-    const QString chosen = files.selectedFiles().value(0);
+    // Qt reads a name with double quotes as a list of quoted names; the name
+    // is used as typed.
+    const QString typed = nameField != nullptr ? nameField->text() : QString();
+    const QString chosen = typed.contains(QLatin1Char('"'))
+                               ? QDir(files.directory()).absoluteFilePath(typed)
+                               : files.selectedFiles().value(0);
     if (chosen.isEmpty()) {
         return {};
     }

@@ -403,25 +403,25 @@ void MemoPane::settle(int from, int to) {
     }
 }
 
-QString MemoPane::droppedFile(const QDropEvent* event) const {
-    if (role_ != Role::Input) {
-        return {};
-    }
+std::optional<QString> MemoPane::droppedFile(const QDropEvent* event) const {
     const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.size() != 1 || !urls.front().isLocalFile()) {
-        return {};
+    if (role_ != Role::Input || urls.isEmpty() ||
+        !std::all_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); })) {
+        return std::nullopt;  // not files: dropped as text
     }
-    return urls.front().toLocalFile();
+    // Files: one is loaded; several, or one while a run is pending, are not.
+    return urls.size() == 1 && acceptsFiles() ? urls.front().toLocalFile() : QString();
 }
 
 bool MemoPane::takeFileDrag(QDragMoveEvent* event) {
-    if (droppedFile(event).isEmpty()) {
+    const std::optional<QString> file = droppedFile(event);
+    if (!file) {
         return false;
     }
-    if (acceptsFiles()) {
-        event->acceptProposedAction();
-    } else {
+    if (file->isEmpty()) {
         event->ignore();
+    } else {
+        event->acceptProposedAction();
     }
     return true;
 }
@@ -439,13 +439,13 @@ void MemoPane::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void MemoPane::dropEvent(QDropEvent* event) {
-    if (const QString path = droppedFile(event); !path.isEmpty()) {
-        if (!acceptsFiles()) {
+    if (const std::optional<QString> file = droppedFile(event)) {
+        if (file->isEmpty()) {
             event->ignore();
             return;
         }
         event->acceptProposedAction();
-        emit fileDropped(path);
+        emit fileDropped(*file);
         return;
     }
     // Text moved within the pane never grows it. Anything else is checked

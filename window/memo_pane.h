@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -91,8 +92,10 @@ class MemoPane : public QPlainTextEdit {
     void settling(int from, int to, const QString& entered, const std::function<void()>& edit);
     void settle(int from, int to);
 
-    [[nodiscard]] QString droppedFile(const QDropEvent* event) const;
-    // Accepts or refuses a drag of one local file; false for any other drag.
+    // For a drag of local files onto an input pane, the one file to load, or
+    // nothing to refuse the drag; no value for any other drag.
+    [[nodiscard]] std::optional<QString> droppedFile(const QDropEvent* event) const;
+    // Accepts or refuses a drag of local files; false for any other drag.
     bool takeFileDrag(QDragMoveEvent* event);
 
     Role role_;
