@@ -184,6 +184,25 @@ int main(int argc, char** argv) {
         worst.emplace_back(std::string("load: ") + entry.what, loadMs);
         worst.emplace_back(std::string("paste: ") + entry.what, pasteMs);
     }
+    // A small file loaded over one unbroken line: the pane wraps at word
+    // boundaries again only once that line is gone.
+    {
+        QFile out(file);
+        out.open(QIODevice::WriteOnly);
+        out.write("001\r\n002\r\n");
+        out.close();
+        std::vector<double> loadMs;
+        for (int i = 0; i < 10; ++i) {
+            memo1->setBytes(std::string(limit, '7'));
+            laidOut(memo1);
+            QElapsedTimer clock;
+            clock.start();
+            form.loadPane(numerlo::InputPane::Memo1, file);
+            laidOut(memo1);
+            loadMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        }
+        worst.emplace_back("load: two lines over one unbroken line", loadMs);
+    }
     // A key typed at the start of the longest lines there may be: the whole
     // line is wrapped again. The last deletes the blank between two of the
     // longest stretches, which joins them into one too long to wrap at word

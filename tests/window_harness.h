@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QCompleter>
 #include <QFileDialog>
 #include <QFontInfo>
 #include <QLabel>
@@ -183,6 +182,7 @@ class WindowHarness {
     int typeInto(QFileDialog& files) {
         const QString typed = fileAnswers.front().value_or(QString());
         fileAnswers.pop_front();
+        QCoreApplication::processEvents();  // what the last use of the dialog left behind
         QTimer::singleShot(0, &files, [this, &files, typed] {
             auto* nameField = files.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             dialogs.push_back({files.objectName(), nameField->text(), files.nameFilters(),
@@ -205,7 +205,9 @@ class WindowHarness {
             QGuiApplication::clipboard()->setText(typed);
             nameField->selectAll();
             QTest::keyClick(nameField, Qt::Key_V, Qt::ControlModifier);
-            nameField->completer()->complete();  // its list of matching names shows
+            if (QWidget* completions = QApplication::activePopupWidget()) {
+                completions->close();  // the name field's list of matching names
+            }
             for (QPushButton* button : files.findChildren<QPushButton*>()) {
                 if (button->isDefault()) {  // Open or Save
                     QTest::mouseClick(button, Qt::LeftButton);

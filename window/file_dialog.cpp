@@ -139,12 +139,17 @@ QString FileDialog::ask() {
     if (result != QDialog::Accepted) {
         return {};
     }
-    // Qt reads a name with double quotes as a list of quoted names; the name
-    // is used as typed.
-    const QString typed = nameField != nullptr ? nameField->text() : QString();
-    const QString chosen = typed.contains(QLatin1Char('"'))
-                               ? QDir(files.directory()).absoluteFilePath(typed)
-                               : files.selectedFiles().value(0);
+    // Qt reads a name with double quotes as a list of quoted names. The name
+    // is used as typed, but for one pair of quotes around the whole of it,
+    // which only mark where it begins and ends.
+    QString typed = nameField != nullptr ? nameField->text() : QString();
+    const bool quoted = typed.contains(QLatin1Char('"'));
+    if (typed.size() > 2 && typed.startsWith(QLatin1Char('"')) &&
+        typed.endsWith(QLatin1Char('"')) && typed.count(QLatin1Char('"')) == 2) {
+        typed = typed.mid(1, typed.size() - 2);
+    }
+    const QString chosen =
+        quoted ? QDir(files.directory()).absoluteFilePath(typed) : files.selectedFiles().value(0);
     if (chosen.isEmpty()) {
         return {};
     }

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -11,6 +12,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -156,8 +158,10 @@ bool MemoPane::setBytes(std::string_view bytes) {
         return false;
     }
     const QString text = toPaneText(bytes);
-    if (role_ == Role::Input) {
-        wrapAnywhere(longestUnbrokenRun(text, font()) > kUnbrokenRunLimit);
+    // Wrapping anywhere before a long stretch is laid out; back at word
+    // boundaries only once the old text, which may hold one, is gone.
+    if (role_ == Role::Input && longestUnbrokenRun(text, font()) > kUnbrokenRunLimit) {
+        wrapAnywhere(true);
     }
     setPlainText(text);
     return true;
@@ -330,9 +334,11 @@ void MemoPane::insertFromMimeData(const QMimeData* source) {
 }
 
 void MemoPane::contextMenuEvent(QContextMenuEvent* event) {
-    // Its Cut and Delete take text away beside the cursor as keys do.
+    // Qt's own menu, but waited for: its Cut and Delete take text away
+    // beside the cursor as keys do, and what they leave is settled after.
+    const std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
     const int revision = document()->revision();
-    QPlainTextEdit::contextMenuEvent(event);
+    menu->exec(event->globalPos());
     if (document()->revision() != revision) {
         settle(textCursor().selectionStart(), textCursor().selectionEnd());
     }

@@ -56,11 +56,9 @@ TForm1::TForm1(QString appTitle, QWidget* parent)
       run_(*this, NUMERLO_HOME_URL) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(window_texts::kCaption);
-    QIcon icon;
-    for (const int size : {16, 32, 48, 64}) {
-        icon.addFile(QStringLiteral(":/icons/numerlo-%1.png").arg(size), QSize(size, size));
-    }
-    setWindowIcon(icon);
+    // The icon once the window is up: decoding its images and handing them to
+    // the window system would otherwise delay the window's first showing.
+    QMetaObject::invokeMethod(this, "showIcon", Qt::QueuedConnection);
     createControls();
     placeControls();
 
@@ -70,6 +68,14 @@ TForm1::TForm1(QString appTitle, QWidget* parent)
     const int outerHeight = static_cast<int>(std::lround(layout::kOuterHeight * scale_));
     move(screenRect.x() + std::max(0, (screenRect.width() - outerWidth) / 2),
          screenRect.y() + std::max(0, (screenRect.height() - outerHeight) / 2));
+}
+
+void TForm1::showIcon() {
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64}) {
+        icon.addFile(QStringLiteral(":/icons/numerlo-%1.png").arg(size), QSize(size, size));
+    }
+    setWindowIcon(icon);
 }
 
 void TForm1::createControls() {

@@ -63,6 +63,7 @@ class TForm1 : public QWidget, public RunWindow {
     bool focusNextPrevChild(bool next) override;
 
   private:
+    Q_INVOKABLE void showIcon();
     void createControls();
     void placeControls();
     [[nodiscard]] MemoPane* memo(InputPane pane) const;
