@@ -236,13 +236,15 @@ void MemoPane::keepWrappingQuick(int from, int removed, int added) {
     // A deletion may have joined two stretches into one: the blank between
     // them, or a selection from one into the other.
     const QTextBlock first = doc->findBlock(from);
-    const QTextBlock last = doc->findBlock(from + added);
+    QTextBlock last = doc->findBlock(from + added);
     if (!first.isValid()) {
         return;
     }
+    if (!last.isValid()) {
+        last = doc->lastBlock();
+    }
     const int start = first.position();
-    const int end = (last.isValid() ? last : doc->lastBlock()).position() +
-                    (last.isValid() ? last : doc->lastBlock()).length() - 1;
+    const int end = last.position() + last.length() - 1;
     const QString changed = doc->toRawText().mid(start, end - start);
     if (longestUnbrokenRun(changed, font()) > kUnbrokenRunLimit) {
         wrapAnywhere(true);
