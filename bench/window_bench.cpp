@@ -23,7 +23,6 @@
 
 #include "memo_pane.h"
 #include "pane_text.h"
-#include "text_files.h"
 #include "tform1.h"
 
 namespace {

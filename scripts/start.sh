@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh build window
 cmake -S . -B build-app -G Ninja -DCMAKE_BUILD_TYPE=Release -DNUMERLO_TESTS=OFF -DNUMERLO_BENCH=OFF
 cmake --build build-app --parallel "$(nproc)" --target numerlo
-exec build-app/window/numerlo
+exec build-app/app/numerlo

@@ -17,24 +17,10 @@
 #include <utility>
 
 #include "pane_text.h"
-#include "run_window.h"
 
 namespace numerlo {
 
 namespace {
-
-bool isLineBreak(QChar c) {
-    return c == u'\n' || c == u'\r' || c == QChar::LineSeparator ||
-           c == QChar::ParagraphSeparator || c == QChar(0x0085);
-}
-
-bool isStandIn(QChar c) {
-    return c.unicode() >= kStandInBase && c.unicode() < kStandInBase + 0x100;
-}
-
-bool holdsStandIn(const QString& text) {
-    return std::any_of(text.begin(), text.end(), isStandIn);
-}
 
 // Whether a key's text enters the pane, as Qt's editors decide it, and also
 // when it is a line break, which Qt would drop: anything but control
@@ -47,29 +33,13 @@ bool entersText(const QKeyEvent& event) {
     }
     const QString text = event.text();
     return std::any_of(text.begin(), text.end(), [](QChar c) {
-        return isLineBreak(c) ||
+        return isLineBreak(c.unicode()) ||
                (c.unicode() >= 0x20 && (c.unicode() < 0x7F || c.unicode() >= 0xA0));
     });
 }
 
-// Entered text as the pane holds it: up to its first NUL, every kind of line
-// break one '\n', and every character as CP932 reads back its bytes. Nothing
-// for text past the pane's limit however it converts: no character gives
-// less than half a byte, and a huge paste is not worth converting.
-std::optional<QString> paneForm(QString text) {
-    if (const qsizetype nul = text.indexOf(QChar(0)); nul >= 0) {
-        text.truncate(nul);
-    }
-    if (static_cast<std::size_t>(text.size()) > 2 * kPaneLimitBytes) {
-        return std::nullopt;
-    }
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    for (QChar& c : text) {
-        if (isLineBreak(c)) {
-            c = u'\n';
-        }
-    }
-    return toPaneText(toBytes(text));
+bool holdsStandIn(const QString& text) {
+    return numerlo::holdsStandIn(utf16(text));
 }
 
 // The longest stretch of `text` between two places where Qt may break a
@@ -79,7 +49,8 @@ std::optional<QString> paneForm(QString text) {
 qsizetype longestUnbrokenRun(QString text, const QFont& font) {
     // Stand-ins break like letters, and a letter is far quicker to shape
     // than a character no face has.
-    std::replace_if(text.begin(), text.end(), isStandIn, QChar(u'x'));
+    std::replace_if(
+        text.begin(), text.end(), [](QChar c) { return isStandIn(c.unicode()); }, QChar(u'x'));
     QTextLayout layout(text, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WordWrap);
@@ -139,16 +110,11 @@ std::string MemoPane::displayedLine(int line) const {
             remaining -= lines;
             continue;
         }
-        QString text = block.text();
-        if (blockLayout->lineCount() > 0) {
-            const QTextLine piece = blockLayout->lineAt(remaining);
-            text = text.mid(piece.textStart(), piece.textLength());
+        if (blockLayout->lineCount() == 0) {
+            return toBytes(block.text());
         }
-        std::string bytes = toBytes(text);
-        if (bytes.size() > kMaxLineBytes) {
-            bytes.resize(kMaxLineBytes);
-        }
-        return bytes;
+        const QTextLine piece = blockLayout->lineAt(remaining);
+        return toBytes(block.text().mid(piece.textStart(), piece.textLength()));
     }
     return {};
 }
@@ -185,42 +151,115 @@ void MemoPane::addBytes(std::string_view bytes) {
     cursor.insertText(atLineStart ? added + QLatin1Char('\n') : QLatin1Char('\n') + added);
 }
 
+std::optional<QString> MemoPane::admit(int from, int to, const QString& text, Refusal refusal) {
+    std::optional<QString> formed = inPaneForm(text);
+    if (!formed || !fitsLimit(from, to, *formed)) {
+        if (refusal == Refusal::Beep) {
+            QApplication::beep();
+        } else {
+            emit tooLarge();
+        }
+        return std::nullopt;
+    }
+    prepareWrapping(from, to, *formed);
+    return formed;
+}
+
+bool MemoPane::fitsLimit(int from, int to, const QString& formed) const {
+    const QString before = document()->toRawText();
+    from = std::clamp(from, 0, static_cast<int>(before.size()));
+    to = std::clamp(to, from, static_cast<int>(before.size()));
+    QString after = before;
+    after.replace(from, to - from, formed);
+    const std::size_t size = toBytes(after).size();
+    return size <= kPaneLimitBytes || size <= toBytes(before).size();
+}
+
+void MemoPane::prepareWrapping(int from, int to, const QString& formed) {
+    if (role_ != Role::Input || wordWrapMode() == QTextOption::WrapAnywhere) {
+        return;
+    }
+    // Only the lines the edit makes can hold a longer stretch.
+    QString after = document()->toRawText();
+    from = std::clamp(from, 0, static_cast<int>(after.size()));
+    to = std::clamp(to, from, static_cast<int>(after.size()));
+    after.replace(from, to - from, formed);
+    const auto isBreak = [](QChar c) { return c == u'\n' || c == QChar::ParagraphSeparator; };
+    qsizetype start = from;
+    while (start > 0 && !isBreak(after[start - 1])) {
+        --start;
+    }
+    qsizetype end = from + formed.size();
+    while (end < after.size() && !isBreak(after[end])) {
+        ++end;
+    }
+    if (longestUnbrokenRun(after.mid(start, end - start), font()) > kUnbrokenRunLimit) {
+        wrapAnywhere(true);
+    }
+}
+
+void MemoPane::applyAndReread(int from, int to, const QString& formed,
+                              const std::function<void()>& edit) {
+    const QTextBlock first = document()->findBlock(from).previous();
+    const QTextBlock last = document()->findBlock(to).next();
+    bool nearStandIn = holdsStandIn(formed);
+    for (QTextBlock block = first.isValid() ? first : document()->findBlock(from);
+         block.isValid() && !nearStandIn; block = block.next()) {
+        nearStandIn = holdsStandIn(block.text());
+        if (block == last) {
+            break;
+        }
+    }
+    if (!nearStandIn) {
+        edit();  // the usual case: nothing can combine
+        return;
+    }
+    // One edit block: a single undo takes back the edit and what it re-read.
+    QTextCursor group(document());
+    group.beginEditBlock();
+    edit();
+    rereadStandIns(from, textCursor().position());
+    group.endEditBlock();
+    ensureCursorVisible();
+}
+
+void MemoPane::rereadStandIns(int from, int to) {
+    QTextDocument* doc = document();
+    const QTextBlock last = doc->findBlock(std::max(from, to));
+    for (QTextBlock block = doc->findBlock(std::min(from, to)); block.isValid();
+         block = block.next()) {
+        const QString text = block.text();
+        const QString read = QString::fromStdU16String(numerlo::rereadStandIns(utf16(text)));
+        if (read != text) {
+            // Replace only what differs, so that the cursor stays put.
+            const qsizetype shorter = std::min(text.size(), read.size());
+            qsizetype head = 0;
+            while (head < shorter && text[head] == read[head]) {
+                ++head;
+            }
+            qsizetype tail = 0;
+            while (tail < shorter - head &&
+                   text[text.size() - 1 - tail] == read[read.size() - 1 - tail]) {
+                ++tail;
+            }
+            QTextCursor cursor(doc);
+            cursor.setPosition(block.position() + static_cast<int>(head));
+            cursor.setPosition(block.position() + static_cast<int>(text.size() - tail),
+                               QTextCursor::KeepAnchor);
+            cursor.insertText(read.mid(head, read.size() - head - tail));
+        }
+        if (block == last) {
+            break;
+        }
+    }
+}
+
 void MemoPane::wrapAnywhere(bool anywhere) {
     const QTextOption::WrapMode mode =
         anywhere ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
     if (wordWrapMode() != mode) {
         setWordWrapMode(mode);
     }
-}
-
-bool MemoPane::admits(int from, int to, const QString& entered) {
-    const QString before = document()->toRawText();
-    from = std::clamp(from, 0, static_cast<int>(before.size()));
-    to = std::clamp(to, from, static_cast<int>(before.size()));
-    QString after = before;
-    after.replace(from, to - from, entered);
-    const std::size_t size = toBytes(after).size();
-    // An edit that does not grow a text already past the limit may stand.
-    if (size > kPaneLimitBytes && size > toBytes(before).size()) {
-        return false;
-    }
-    if (role_ == Role::Input && wordWrapMode() != QTextOption::WrapAnywhere) {
-        // Only the lines the edit makes can hold a longer stretch: if one
-        // does, the pane wraps anywhere before the text is laid out.
-        const auto isBreak = [](QChar c) { return c == u'\n' || c == QChar::ParagraphSeparator; };
-        qsizetype start = from;
-        while (start > 0 && !isBreak(after[start - 1])) {
-            --start;
-        }
-        qsizetype end = from + entered.size();
-        while (end < after.size() && !isBreak(after[end])) {
-            ++end;
-        }
-        if (longestUnbrokenRun(after.mid(start, end - start), font()) > kUnbrokenRunLimit) {
-            wrapAnywhere(true);
-        }
-    }
-    return true;
 }
 
 void MemoPane::keepWrappingQuick(int from, int removed, int added) {
@@ -258,30 +297,29 @@ void MemoPane::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const QTextCursor cursor = textCursor();
-    const bool enter = event->matches(QKeySequence::InsertParagraphSeparator);
-    std::optional<QString> entered;
-    if (enter || event->matches(QKeySequence::InsertLineSeparator)) {
-        entered = QStringLiteral("\n");  // Shift+Enter too: the line break Enter makes
-    } else if (entersText(*event)) {
-        entered = paneForm(event->text());
-        if (!entered) {
-            QApplication::beep();
+    const int from = cursor.selectionStart();
+    const int to = cursor.selectionEnd();
+    // Shift+Enter too makes the line break Enter makes.
+    const bool lineBreak = event->matches(QKeySequence::InsertParagraphSeparator) ||
+                           event->matches(QKeySequence::InsertLineSeparator);
+    const QString text = lineBreak ? QStringLiteral("\n") : event->text();
+    std::optional<QString> formed;
+    if (lineBreak || entersText(*event)) {
+        formed = admit(from, to, text, Refusal::Beep);
+        if (!formed) {
+            event->accept();
             return;
         }
     }
-    if (entered && !admits(cursor.selectionStart(), cursor.selectionEnd(), *entered)) {
-        QApplication::beep();
-        event->accept();
-        return;
-    }
     // Deleting beside a stand-in may complete it, as entering text may.
-    settling(cursor.selectionStart(), cursor.selectionEnd(), entered.value_or(QString()), [&] {
-        if (!entered || enter || *entered == event->text()) {
+    applyAndReread(from, to, formed.value_or(QString()), [&] {
+        if (!formed || *formed == event->text() ||
+            event->matches(QKeySequence::InsertParagraphSeparator)) {
             QPlainTextEdit::keyPressEvent(event);
             return;
         }
         QTextCursor edit = textCursor();
-        edit.insertText(*entered);
+        edit.insertText(*formed);
         setTextCursor(edit);
         ensureCursorVisible();
         event->accept();
@@ -304,45 +342,45 @@ void MemoPane::inputMethodEvent(QInputMethodEvent* event) {
     // Past a length no input method composes it is not shown at all: it
     // would be wrapped like any other stretch.
     const bool composedTooLong = event->preeditString().size() > kUnbrokenRunLimit;
-    QInputMethodEvent settled(
+    QInputMethodEvent edit(
         composedTooLong ? QString() : event->preeditString(),
         composedTooLong ? QList<QInputMethodEvent::Attribute>() : event->attributes());
-    // The commit only if it fits; a deletion around the cursor always.
-    std::optional<QString> entered = paneForm(event->commitString());
-    if (entered && admits(from, to, *entered)) {
-        settled.setCommitString(*entered, event->replacementStart(), event->replacementLength());
-    } else {
-        QApplication::beep();
-        entered = QString();
+    // The commit only if admitted; the preedit and a deletion around the
+    // cursor always.
+    const std::optional<QString> formed = admit(from, to, event->commitString(), Refusal::Beep);
+    if (formed) {
+        edit.setCommitString(*formed, event->replacementStart(), event->replacementLength());
     }
-    settling(from, to, *entered, [&] { QPlainTextEdit::inputMethodEvent(&settled); });
-    event->setAccepted(settled.isAccepted());
+    applyAndReread(from, to, formed.value_or(QString()),
+                   [&] { QPlainTextEdit::inputMethodEvent(&edit); });
+    event->setAccepted(edit.isAccepted());
 }
 
 void MemoPane::insertFromMimeData(const QMimeData* source) {
     // Pastes, and drops once the drop point is known (see dropEvent).
-    const bool checked = std::exchange(dropChecked_, false);
     const QTextCursor cursor = textCursor();
-    const std::optional<QString> entered = paneForm(source->text());
-    if (!entered ||
-        (!checked && !admits(cursor.selectionStart(), cursor.selectionEnd(), *entered))) {
-        emit tooLarge();
+    const int from = cursor.selectionStart();
+    const int to = cursor.selectionEnd();
+    std::optional<QString> formed = std::exchange(admittedDrop_, std::nullopt);
+    if (!formed) {
+        formed = admit(from, to, source->text(), Refusal::TooLargeBox);
+    }
+    if (!formed) {
         return;
     }
     QMimeData plain;
-    plain.setText(*entered);
-    settling(cursor.selectionStart(), cursor.selectionEnd(), *entered,
-             [&] { QPlainTextEdit::insertFromMimeData(&plain); });
+    plain.setText(*formed);
+    applyAndReread(from, to, *formed, [&] { QPlainTextEdit::insertFromMimeData(&plain); });
 }
 
 void MemoPane::contextMenuEvent(QContextMenuEvent* event) {
     // Qt's own menu, but waited for: its Cut and Delete take text away
-    // beside the cursor as keys do, and what they leave is settled after.
+    // beside the cursor as keys do, and what they leave is re-read after.
     const std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
     const int revision = document()->revision();
     menu->exec(event->globalPos());
     if (document()->revision() != revision) {
-        settle(textCursor().selectionStart(), textCursor().selectionEnd());
+        rereadStandIns(textCursor().selectionStart(), textCursor().selectionEnd());
     }
 }
 
@@ -351,63 +389,7 @@ void MemoPane::mouseMoveEvent(QMouseEvent* event) {
     const int revision = document()->revision();
     QPlainTextEdit::mouseMoveEvent(event);
     if (document()->revision() != revision) {
-        settle(textCursor().selectionStart(), textCursor().selectionEnd());
-    }
-}
-
-void MemoPane::settling(int from, int to, const QString& entered,
-                        const std::function<void()>& edit) {
-    const QTextBlock first = document()->findBlock(from).previous();
-    const QTextBlock last = document()->findBlock(to).next();
-    bool nearStandIn = holdsStandIn(entered);
-    for (QTextBlock block = first.isValid() ? first : document()->findBlock(from);
-         block.isValid() && !nearStandIn; block = block.next()) {
-        nearStandIn = holdsStandIn(block.text());
-        if (block == last) {
-            break;
-        }
-    }
-    if (!nearStandIn) {
-        edit();  // the usual case: nothing can combine
-        return;
-    }
-    // One edit block: a single undo takes back the edit and what it settled.
-    QTextCursor group(document());
-    group.beginEditBlock();
-    edit();
-    settle(from, textCursor().position());
-    group.endEditBlock();
-    ensureCursorVisible();
-}
-
-void MemoPane::settle(int from, int to) {
-    QTextDocument* doc = document();
-    const QTextBlock last = doc->findBlock(std::max(from, to));
-    for (QTextBlock block = doc->findBlock(std::min(from, to)); block.isValid();
-         block = block.next()) {
-        const QString text = block.text();
-        const QString read = holdsStandIn(text) ? toPaneText(toBytes(text)) : text;
-        if (read != text) {
-            // Replace only what differs, so that the cursor stays put.
-            const qsizetype shorter = std::min(text.size(), read.size());
-            qsizetype head = 0;
-            while (head < shorter && text[head] == read[head]) {
-                ++head;
-            }
-            qsizetype tail = 0;
-            while (tail < shorter - head &&
-                   text[text.size() - 1 - tail] == read[read.size() - 1 - tail]) {
-                ++tail;
-            }
-            QTextCursor cursor(doc);
-            cursor.setPosition(block.position() + static_cast<int>(head));
-            cursor.setPosition(block.position() + static_cast<int>(text.size() - tail),
-                               QTextCursor::KeepAnchor);
-            cursor.insertText(read.mid(head, read.size() - head - tail));
-        }
-        if (block == last) {
-            break;
-        }
+        rereadStandIns(textCursor().selectionStart(), textCursor().selectionEnd());
     }
 }
 
@@ -456,22 +438,23 @@ void MemoPane::dropEvent(QDropEvent* event) {
         emit fileDropped(*file);
         return;
     }
-    // Text moved within the pane never grows it. Anything else is checked
-    // here, before the drop is accepted: a refused drop must leave the text
-    // where it came from.
+    // Text is admitted here, before the drop is accepted: a refused drop
+    // must leave the text where it came from. Text moved within the pane
+    // never grows it.
     const bool moveWithin = event->source() == viewport() && event->dropAction() == Qt::MoveAction;
-    if (!moveWithin) {
+    const QString text = event->mimeData()->text();
+    if (moveWithin) {
+        admittedDrop_ = inPaneForm(text);
+    } else {
         const int at = cursorForPosition(event->position().toPoint()).position();
-        const std::optional<QString> entered = paneForm(event->mimeData()->text());
-        if (!entered || !admits(at, at, *entered)) {
+        admittedDrop_ = admit(at, at, text, Refusal::TooLargeBox);
+        if (!admittedDrop_) {
             event->ignore();
-            emit tooLarge();
             return;
         }
     }
-    dropChecked_ = true;
     QPlainTextEdit::dropEvent(event);
-    dropChecked_ = false;
+    admittedDrop_.reset();
 }
 
 }  // namespace numerlo

@@ -1,26 +1,35 @@
-// A text pane that holds exactly what CP932 can hold, within one limit. Every
-// way text enters a pane (typed keys, input-method text, pastes, drops and
-// loaded files) passes through here and takes the pane's form at once:
-//  - CR LF, CR, U+2028, U+2029 and U+0085 are one line break, as Enter makes;
-//  - a JIS-style code point becomes the CP932 character it stands for
-//    (U+301C is 81 60), and a character CP932 lacks shows as "?";
-//  - entered text ends before its first NUL, as a loaded file does.
-// So what a pane shows is exactly what the run reads and a save writes.
+// A text pane that holds exactly what CP932 can hold, within one limit, so
+// that what a pane shows is exactly what the run reads and a save writes.
+//
+// Every way text enters a pane (typed keys, input-method text, pastes, drops
+// and loaded files) takes the same steps, in this order:
+//  1. inPaneForm:      the text takes the pane's form (pane_form.h): one
+//                      kind of line break, nothing after a NUL, and every
+//                      character as CP932 reads it back ("?" where it has
+//                      none);
+//  2. fitsLimit:       it must keep the pane within its limit, or it is
+//                      refused whole: keys and input methods with a beep,
+//                      pastes and drops with the too-large box;
+//  3. prepareWrapping: the wrap mode the lines it makes need, set before
+//                      they are laid out;
+//  4. the edit, made by Qt's own handler with the formed text;
+//  5. rereadStandIns:  a byte CP932 could not read on its own shows as a
+//                      stand-in, and an edit beside it may complete it: the
+//                      lines edited show what their bytes now read, in the
+//                      same undo step.
+// admit() runs steps 1 to 3 and applyAndReread() steps 4 and 5. Edits that
+// only take text away (Delete, Backspace, the context menu's Cut, text
+// dragged out) have nothing to admit and take steps 4 and 5.
 #pragma once
 
 #include <QPlainTextEdit>
 
-#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace numerlo {
-
-// The most CP932 text a pane takes, line breaks counted as CR LF: room for a
-// whole draw history (some 2,100 draws, 45 KiB).
-inline constexpr std::size_t kPaneLimitBytes = std::size_t{64} * 1024;
 
 // The longest stretch without a place to break it that an input pane wraps
 // at word boundaries. Qt wraps such a stretch in time that grows with the
@@ -42,9 +51,9 @@ class MemoPane : public QPlainTextEdit {
     // The whole text as CP932 bytes with CR LF line breaks.
     [[nodiscard]] std::string bytes() const;
 
-    // Displayed line `line` (from 0) as CP932 bytes without its line break,
-    // cut to 4096 bytes. A wrapped line counts as one line per piece; a line
-    // past the end is empty.
+    // Displayed line `line` (from 0) as CP932 bytes without its line break.
+    // A wrapped line counts as one line per piece; a line past the end is
+    // empty.
     [[nodiscard]] std::string displayedLine(int line) const;
 
     // Replaces the whole text with CP932 bytes (a loaded file). Returns false,
@@ -76,21 +85,29 @@ class MemoPane : public QPlainTextEdit {
     void dropEvent(QDropEvent* event) override;
 
   private:
-    // Whether the pane stays within its limit with [from, to) replaced by
-    // `entered` (already in the pane's form). If so, and that makes a
-    // stretch too long to wrap at word boundaries, the pane wraps anywhere
-    // from now on, before the text is laid out.
-    bool admits(int from, int to, const QString& entered);
+    // How an entry past the limit is refused.
+    enum class Refusal { Beep, TooLargeBox };
+
+    // Steps 1 to 3 for `text` replacing [from, to): the text in the pane's
+    // form, or nothing when it was refused.
+    std::optional<QString> admit(int from, int to, const QString& text, Refusal refusal);
+    // Step 2: whether the pane stays within its limit with [from, to)
+    // replaced by `formed`. An edit that does not grow a pane already past
+    // it may stand.
+    [[nodiscard]] bool fitsLimit(int from, int to, const QString& formed) const;
+    // Step 3: wrap anywhere before the lines the edit makes are laid out, if
+    // one of them holds a stretch too long to wrap at word boundaries.
+    void prepareWrapping(int from, int to, const QString& formed);
+    // Steps 4 and 5: makes `edit`, which replaces [from, to) with `formed`
+    // or deletes there, and re-reads the stand-ins it may complete.
+    void applyAndReread(int from, int to, const QString& formed, const std::function<void()>& edit);
+    // Step 5 alone, for the lines from `from` to `to`.
+    void rereadStandIns(int from, int to);
+
     void wrapAnywhere(bool anywhere);
     // After any change: wrap anywhere while a long stretch is held (a
     // deletion may join two), and at word boundaries again once none is.
     void keepWrappingQuick(int from, int removed, int added);
-    // Makes `edit`, which replaces [from, to) with `entered` or deletes
-    // there. A byte that CP932 could not read shows as a stand-in, and an
-    // edit beside it may complete it: the lines edited then show as their
-    // bytes now read, in the same undo step.
-    void settling(int from, int to, const QString& entered, const std::function<void()>& edit);
-    void settle(int from, int to);
 
     // For a drag of local files onto an input pane, the one file to load, or
     // nothing to refuse the drag; no value for any other drag.
@@ -99,7 +116,7 @@ class MemoPane : public QPlainTextEdit {
     bool takeFileDrag(QDragMoveEvent* event);
 
     Role role_;
-    bool dropChecked_ = false;  // a text drop already found to fit
+    std::optional<QString> admittedDrop_;  // a text drop admitted before it was taken
 };
 
 }  // namespace numerlo

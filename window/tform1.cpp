@@ -1,5 +1,6 @@
 #include "tform1.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
@@ -9,10 +10,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "error_box.h"
 #include "form_layout.h"
-#include "memo_pane.h"
 #include "pane_text.h"
 #include "text_files.h"
 #include "window_texts.h"
@@ -78,14 +79,13 @@ void TForm1::showIcon() {
     setWindowIcon(icon);
 }
 
-void TForm1::createControls() {
-    const qreal dpi = logicalDpiY();
+QFont TForm1::setWindowFont() {
     // Linux has no such face and no alias for it; without this the request
     // silently falls back to a face with much wider digits.
     QFont::insertSubstitution(window_texts::kFontFamily, window_texts::kStandInFamily);
     QFont base(window_texts::kFontFamily);
     base.setStyleHint(QFont::SansSerif);
-    const QFont windowFont = pixelFont(base, layout::kWindowFontPixels, false, dpi);
+    const QFont windowFont = pixelFont(base, layout::kWindowFontPixels, false, logicalDpiY());
     setFont(windowFont);
 
     // Everything is laid out for a 12 px "0"; a face that measures otherwise
@@ -95,52 +95,23 @@ void TForm1::createControls() {
     if (measured != layout::kWindowFontPixels) {
         scale_ = static_cast<double>(measured) / layout::kWindowFontPixels;
     }
+    return base;
+}
 
-    // Every pane says when a paste or drop is too large for it. That, and a
-    // file dropped on an input pane, is answered once the drop is over.
-    const auto makePane = [this](MemoPane::Role role, const QString& name) {
-        auto* pane = new MemoPane(role, this);
-        pane->setObjectName(name);
-        connect(
-            pane, &MemoPane::tooLarge, this, [this] { showError(window_texts::kTooLarge); },
-            Qt::QueuedConnection);
-        return pane;
-    };
-    // The input panes show their instruction lines, and load a file dropped
-    // on them unless a run is pending.
-    const auto makeInputPane = [this, &makePane](InputPane which, const QString& name,
-                                                 const QString(&lines)[10]) {
-        MemoPane* pane = makePane(MemoPane::Role::Input, name);
-        pane->setPlainText(joinLines(lines));
-        pane->acceptsFiles = [this] { return !run_.running(); };
-        connect(
-            pane, &MemoPane::fileDropped, this,
-            [this, which](const QString& path) { loadPane(which, path); }, Qt::QueuedConnection);
-        return pane;
-    };
+void TForm1::createControls() {
+    const QFont base = setWindowFont();
+    const qreal dpi = logicalDpiY();
     Memo1 =
-        makeInputPane(InputPane::Memo1, QStringLiteral("Memo1"), window_texts::kSerialPaneLines);
+        createInputPane(InputPane::Memo1, QStringLiteral("Memo1"), window_texts::kSerialPaneLines);
     Memo2 =
-        makeInputPane(InputPane::Memo2, QStringLiteral("Memo2"), window_texts::kResultPaneLines);
-
+        createInputPane(InputPane::Memo2, QStringLiteral("Memo2"), window_texts::kResultPaneLines);
     const QFont captionFont = pixelFont(base, layout::kCaptionFontPixels, true, dpi);
     Label1 =
         makeLabel(this, QStringLiteral("Label1"), window_texts::kLabel1, captionFont, Qt::black);
     Label2 =
         makeLabel(this, QStringLiteral("Label2"), window_texts::kLabel2, captionFont, Qt::black);
-
-    for (int b = 1; b <= kButtonCount; ++b) {
-        auto* button = new QPushButton(window_texts::kButtons[b - 1], this);
-        button->setObjectName(QStringLiteral("Button%1").arg(b));
-        buttons_[static_cast<std::size_t>(b - 1)] = button;
-    }
-    connect(buttons_[0], &QPushButton::clicked, this, &TForm1::Button1Click);
-    connect(buttons_[1], &QPushButton::clicked, this, &TForm1::Button2Click);
-    connect(buttons_[2], &QPushButton::clicked, this, [this] { run_.Button3Click(); });
-    connect(buttons_[3], &QPushButton::clicked, this, &TForm1::Button4Click);
-    connect(buttons_[4], &QPushButton::clicked, this, &TForm1::Button5Click);
-
-    Memo3 = makePane(MemoPane::Role::Output, QStringLiteral("Memo3"));
+    createButtons();
+    Memo3 = createPane(MemoPane::Role::Output, QStringLiteral("Memo3"));
     Label3 = makeLabel(this, QStringLiteral("Label3"), QString(), captionFont, Qt::red);
     Label4 = makeLabel(this, QStringLiteral("Label4"), window_texts::kNotice,
                        pixelFont(base, layout::kNoticeFontPixels, true, dpi), Qt::black);
@@ -151,7 +122,47 @@ void TForm1::createControls() {
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
         setTabOrder(order[i], order[i + 1]);
     }
+    createTimers();
+}
 
+MemoPane* TForm1::createPane(MemoPane::Role role, const QString& name) {
+    // Every pane says when a paste or drop is too large for it; the box
+    // comes once the drop is over.
+    auto* pane = new MemoPane(role, this);
+    pane->setObjectName(name);
+    connect(
+        pane, &MemoPane::tooLarge, this, [this] { showError(window_texts::kTooLarge); },
+        Qt::QueuedConnection);
+    return pane;
+}
+
+MemoPane* TForm1::createInputPane(InputPane which, const QString& name,
+                                  const QString (&lines)[10]) {
+    // The input panes show their instruction lines, and load a file dropped
+    // on them unless a run is pending.
+    MemoPane* pane = createPane(MemoPane::Role::Input, name);
+    pane->setPlainText(joinLines(lines));
+    pane->acceptsFiles = [this] { return !run_.running(); };
+    connect(
+        pane, &MemoPane::fileDropped, this,
+        [this, which](const QString& path) { loadPane(which, path); }, Qt::QueuedConnection);
+    return pane;
+}
+
+void TForm1::createButtons() {
+    for (int b = 1; b <= kButtonCount; ++b) {
+        auto* button = new QPushButton(window_texts::kButtons[b - 1], this);
+        button->setObjectName(QStringLiteral("Button%1").arg(b));
+        buttons_[static_cast<std::size_t>(b - 1)] = button;
+    }
+    connect(buttons_[0], &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(buttons_[1], &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(buttons_[2], &QPushButton::clicked, this, [this] { run_.Button3Click(); });
+    connect(buttons_[3], &QPushButton::clicked, this, &TForm1::Button4Click);
+    connect(buttons_[4], &QPushButton::clicked, this, &TForm1::Button5Click);
+}
+
+void TForm1::createTimers() {
     for (int stage = 1; stage <= kStageCount; ++stage) {
         auto* timer = new QTimer(this);
         timer->setObjectName(QStringLiteral("Timer%1").arg(stage));
@@ -186,19 +197,15 @@ void TForm1::Button2Click() {
 
 void TForm1::loadPane(InputPane pane, const QString& path) {
     const QString fullPath = QFileInfo(path).absoluteFilePath();
-    const LoadResult result = loadTextFile(fullPath, kPaneLimitBytes);
-    switch (result.status) {
-        case LoadStatus::Loaded:
-            if (!memo(pane)->setBytes(result.bytes)) {
-                showError(window_texts::kTooLarge);
-            }
-            return;
-        case LoadStatus::CannotOpen:
-            showError(window_texts::kCannotOpen.arg(fullPath));
-            return;
-        case LoadStatus::TooLarge:
-            showError(window_texts::kTooLarge);
-            return;
+    const std::optional<std::string> start =
+        loadTextFile(QFile::encodeName(fullPath).toStdString(), kFileBytesForPane);
+    if (!start) {
+        showError(window_texts::kCannotOpen.arg(fullPath));
+        return;
+    }
+    const std::optional<std::string> text = fileTextForPane(*start);
+    if (!text || !memo(pane)->setBytes(*text)) {
+        showError(window_texts::kTooLarge);
     }
 }
 
@@ -207,7 +214,7 @@ void TForm1::Button4Click() {
     if (path.isEmpty()) {
         return;
     }
-    switch (saveTextFile(path, Memo3->bytes())) {
+    switch (saveTextFile(QFile::encodeName(path).toStdString(), Memo3->bytes())) {
         case SaveStatus::Saved:
             return;
         case SaveStatus::CannotCreate:
@@ -224,7 +231,11 @@ MemoPane* TForm1::memo(InputPane pane) const {
 }
 
 std::string TForm1::readPaneLine(InputPane pane, int line) {
-    return memo(pane)->displayedLine(line);
+    std::string bytes = memo(pane)->displayedLine(line);
+    if (bytes.size() > kMaxLineBytes) {
+        bytes.resize(kMaxLineBytes);
+    }
+    return bytes;
 }
 
 void TForm1::clearOutputPane() {

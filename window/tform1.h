@@ -1,5 +1,14 @@
 // The main window: two input panes, the output pane, five command buttons,
 // the status and notice lines, and the 42 stage triggers of a table run.
+//
+// The controls keep their fixed names:
+//   Memo1   draw-serial pane (input)         Button1  load draw serials (抽選回数)
+//   Memo2   draw-result pane (input)         Button2  load draw results (本数字+B数字)
+//   Memo3   output pane, where the page goes Button3  create (作成)
+//   Label1  caption under Memo1 (回数)        Button4  save the page (保存)
+//   Label2  caption under Memo2              Button5  clear (クリア)
+//   Label3  status line                      Timer1..Timer42  the run's stage triggers
+//   Label4  notice line                      OpenDialog1, SaveDialog1  the file dialogs
 #pragma once
 
 #include <QWidget>
@@ -9,6 +18,7 @@
 
 #include "busy_focus.h"
 #include "file_dialog.h"
+#include "memo_pane.h"
 #include "modal.h"
 #include "run.h"
 
@@ -17,8 +27,6 @@ class QPushButton;
 class QTimer;
 
 namespace numerlo {
-
-class MemoPane;
 
 class TForm1 : public QWidget, public RunWindow {
     Q_OBJECT
@@ -64,7 +72,13 @@ class TForm1 : public QWidget, public RunWindow {
 
   private:
     Q_INVOKABLE void showIcon();
+    // The window's font, measured: the geometry factor follows from it.
+    QFont setWindowFont();
     void createControls();
+    MemoPane* createPane(MemoPane::Role role, const QString& name);
+    MemoPane* createInputPane(InputPane which, const QString& name, const QString (&lines)[10]);
+    void createButtons();
+    void createTimers();
     void placeControls();
     [[nodiscard]] MemoPane* memo(InputPane pane) const;
 

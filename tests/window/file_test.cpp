@@ -15,7 +15,7 @@
 #include <utility>
 
 #include "memo_pane.h"
-#include "text_files.h"
+#include "pane_form.h"
 #include "window_harness.h"
 
 using namespace numerlo;

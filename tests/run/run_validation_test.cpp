@@ -26,6 +26,9 @@ struct FailCase {
     int stage;
     std::string_view message;
 };
+void PrintTo(const FailCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 // The first lines of the serial pane as the window first shows it:
 // 001, 002, 003, ↑, 10回分.
@@ -112,6 +115,9 @@ struct PassCase {
     std::string serials;
     std::string results;
 };
+void PrintTo(const PassCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class PassingInput : public ::testing::TestWithParam<PassCase> {};
 

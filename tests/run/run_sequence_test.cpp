@@ -137,7 +137,8 @@ TEST_P(RefusedTrigger, EndsTheRunAtOnceAndSaysWhy) {
     EXPECT_TRUE(window.memo3.ends_with("</HTML>\r\n"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Stages, RefusedTrigger, ::testing::Values(1, 2, 3, 14, 22, 41, 42));
+INSTANTIATE_TEST_SUITE_P(Stages, RefusedTrigger, ::testing::Values(1, 2, 3, 14, 22, 41, 42),
+                         [](const auto& info) { return "Stage" + std::to_string(info.param); });
 
 }  // namespace
 }  // namespace numerlo::testing

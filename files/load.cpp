@@ -1,0 +1,41 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "posix_io.h"
+#include "text_files.h"
+
+namespace numerlo {
+
+std::optional<std::string> loadTextFile(const std::string& path, std::size_t most) {
+    if (path.empty()) {
+        return std::nullopt;
+    }
+    // Opened without waiting: a FIFO with no writer would block open().
+    const Descriptor file(openPromptly(path.c_str(), O_RDONLY));
+    struct stat info {};
+    if (!file.valid() || ::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        return std::nullopt;
+    }
+    std::string bytes(most, '\0');
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(file.get(), bytes.data() + got, bytes.size() - got);
+        if (n > 0) {
+            got += static_cast<std::size_t>(n);
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            return std::nullopt;  // a read error, or more to come but not now
+        }
+    }
+    // A FIFO or socket at its end straight away has no writer.
+    if (got == 0 && (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode))) {
+        return std::nullopt;
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+}  // namespace numerlo

@@ -1,0 +1,115 @@
+#include "posix_io.h"
+
+#include <fcntl.h>
+#include <poll.h>
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <thread>
+
+namespace numerlo {
+
+namespace {
+
+// How long a device or FIFO that takes no more for now is waited for.
+constexpr std::chrono::milliseconds kStreamPatience{2000};
+
+}  // namespace
+
+WriteSignalsHeld::WriteSignalsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    sigaddset(&held, SIGPIPE);
+    sigaddset(&held, SIGXFSZ);
+    pthread_sigmask(SIG_BLOCK, &held, &saved_);
+    sigpending(&pendingBefore_);
+}
+
+WriteSignalsHeld::~WriteSignalsHeld() {
+    sigset_t pending;
+    sigpending(&pending);
+    for (const int signal : {SIGPIPE, SIGXFSZ}) {
+        if (sigismember(&pending, signal) == 1 && sigismember(&pendingBefore_, signal) == 0 &&
+            sigismember(&saved_, signal) == 0) {
+            sigset_t one;
+            sigemptyset(&one);
+            sigaddset(&one, signal);
+            const timespec now{};
+            sigtimedwait(&one, nullptr, &now);
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+}
+
+int openPromptly(const char* name, int flags) {
+    constexpr int kTries = 20;
+    constexpr std::chrono::milliseconds kPause{50};
+    for (int tried = 1;; ++tried) {
+        const int fd = ::open(name, flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd >= 0 || errno != EWOULDBLOCK || tried == kTries) {
+            return fd;
+        }
+        std::this_thread::sleep_for(kPause);
+    }
+}
+
+bool writeAll(int fd, std::string_view bytes, off_t offset) {
+    const auto deadline = std::chrono::steady_clock::now() + kStreamPatience;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = offset != kWhereItStands
+                              ? ::pwrite(fd, bytes.data() + done, bytes.size() - done,
+                                         offset + static_cast<off_t>(done))
+                              : ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && errno == ESPIPE && offset + static_cast<off_t>(done) == 0) {
+            offset = kWhereItStands;  // a file that takes no offset (in /proc): it stands at 0
+            continue;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) {
+                return false;
+            }
+            pollfd ready{fd, POLLOUT, 0};
+            ::poll(&ready, 1, static_cast<int>(left.count()));
+            continue;
+        }
+        if (n == 0) {
+            errno = ENOSPC;
+        }
+        return false;
+    }
+    return true;
+}
+
+bool flush(int fd) {
+    return ::fsync(fd) == 0 || errno == EINVAL;  // EINVAL: /proc and the like cannot
+}
+
+std::string openedPath(int fd) {
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    std::string path(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(link.c_str(), path.data(), path.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= path.size() || path.front() != '/') {
+        return {};
+    }
+    path.resize(static_cast<std::size_t>(n));
+    return path;
+}
+
+bool isSameFile(const std::string& path, const struct stat& info) {
+    struct stat now {};
+    return ::lstat(path.c_str(), &now) == 0 && now.st_dev == info.st_dev &&
+           now.st_ino == info.st_ino;
+}
+
+}  // namespace numerlo

@@ -1,0 +1,29 @@
+// Whole-file reads and writes by name, as raw bytes, on POSIX. A name is
+// the bytes the system knows it by. Any name may be given: a regular file, a
+// device, a FIFO, a socket, a folder, a link or a loop of links. Neither
+// call ever waits for another program, and a save never loses the earlier
+// file for a full disk.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace numerlo {
+
+// The first `most` bytes of the file (all of it if it is shorter), or
+// nothing if it cannot be opened or read. Reads no more than that, so a
+// huge file or an endless device costs nothing. Never waits: a FIFO, socket
+// or terminal that has nothing to give now, or whose writer has not
+// finished, cannot be read.
+std::optional<std::string> loadTextFile(const std::string& path, std::size_t most);
+
+enum class SaveStatus { Saved, CannotCreate, WriteError };
+
+// Writes `bytes` as the whole content of the file the name stands for, in
+// the way save_method.h chooses. A new file that cannot be written whole is
+// removed again, and no temporary file is ever left behind.
+SaveStatus saveTextFile(const std::string& path, std::string_view bytes);
+
+}  // namespace numerlo
