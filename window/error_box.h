@@ -7,6 +7,8 @@
 
 #include <QMessageBox>
 
+class QPlainTextEdit;
+
 namespace numerlo {
 
 class ErrorBox : public QMessageBox {
@@ -14,6 +16,10 @@ class ErrorBox : public QMessageBox {
 
   public:
     ErrorBox(const QString& title, const QString& text, QWidget* parent);
+
+  private:
+    // Sizes the text's view so that the box fits `screenArea`.
+    void fitToScreen(QPlainTextEdit& view, const QString& text, const QRect& screenArea);
 };
 
 }  // namespace numerlo

@@ -24,11 +24,6 @@ TEST_F(Sequence, CreateCommandEntersTheBusyStateThenArmsTheFirstStage) {
     EXPECT_EQ(window.log, expected);
     EXPECT_EQ(window.memo3, "");
     EXPECT_TRUE(run.running());
-    const RunTables& t = run.tables();
-    EXPECT_EQ(t.CellOpen, R"(<TD Align="Left" VAlign="Middle")");
-    EXPECT_EQ(t.MainShade, R"( BGColor="#ff0000")");
-    EXPECT_EQ(t.BonusShade, R"( BGColor="#ffff00")");
-    EXPECT_EQ(t.RowOpen, "<TR>\r\n<TD Align=\"Left\" VAlign=\"Middle\" BGColor=\"#c0c0c0\">");
 }
 
 TEST_F(Sequence, EachStageStopsItselfThenArmsTheNextAndTheLastLeavesTheBusyState) {
