@@ -13,7 +13,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app_title.h"
 #include "memo_pane.h"
 #include "texts.h"
 #include "window_harness.h"
@@ -610,12 +609,6 @@ class WindowTest : public QObject {
         QCOMPARE(h.boxes[0].text, QStringLiteral("ﾀｲﾏｰを取得できません."));
         QCOMPARE(h.boxes[0].icon, QMessageBox::Critical);
         QCOMPARE(h.boxes[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    }
-
-    void applicationTitleIsTheFileStem() {
-        QCOMPARE(applicationTitle(QStringLiteral("numerlo")), QStringLiteral("numerlo"));
-        QCOMPARE(applicationTitle(QStringLiteral("NUMERLO.EXE")), QStringLiteral("Numerlo"));
-        QCOMPARE(applicationTitle(QStringLiteral("my.tool.bin")), QStringLiteral("my"));
     }
 };
 
