@@ -1,5 +1,6 @@
 #include "quit_on_signal.h"
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QWidget>
 
@@ -28,10 +29,13 @@ void quitOnTerminationSignals(QWidget& mainWindow) {
         return;
     }
     auto* notifier = new QSocketNotifier(signalSockets[1], QSocketNotifier::Read, &mainWindow);
-    QObject::connect(notifier, &QSocketNotifier::activated, &mainWindow, [&mainWindow] {
+    QObject::connect(notifier, &QSocketNotifier::activated, &mainWindow, [] {
         char byte = 0;
         [[maybe_unused]] const auto got = ::read(signalSockets[1], &byte, 1);
-        mainWindow.close();
+        // Every event loop ends, a dialog's or box's too. No box waits for a
+        // person: the window, going away, waits only for a file command
+        // under way to finish whole.
+        QCoreApplication::quit();
     });
     struct sigaction action {};
     action.sa_handler = onSignal;

@@ -1,5 +1,6 @@
-// Ends the program as if its window were closed when the session asks it to
-// stop (SIGTERM, SIGHUP) or the user presses Ctrl+C in a terminal (SIGINT).
+// Ends the program cleanly when the session asks it to stop (SIGTERM,
+// SIGHUP) or the user presses Ctrl+C in a terminal (SIGINT), even while a
+// dialog or box is open; a save under way finishes whole first.
 #pragma once
 
 class QWidget;

@@ -1,5 +1,6 @@
 #include "tform1.h"
 
+#include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -139,10 +140,10 @@ MemoPane* TForm1::createPane(MemoPane::Role role, const QString& name) {
 MemoPane* TForm1::createInputPane(InputPane which, const QString& name,
                                   const QString (&lines)[10]) {
     // The input panes show their instruction lines, and load a file dropped
-    // on them unless a run is pending.
+    // on them unless a run or a file command is under way.
     MemoPane* pane = createPane(MemoPane::Role::Input, name);
     pane->setPlainText(joinLines(lines));
-    pane->acceptsFiles = [this] { return !run_.running(); };
+    pane->acceptsFiles = [this] { return idle(); };
     connect(
         pane, &MemoPane::fileDropped, this,
         [this, which](const QString& path) { loadPane(which, path); }, Qt::QueuedConnection);
@@ -195,18 +196,31 @@ void TForm1::Button2Click() {
     }
 }
 
+namespace {
+
+// What a load found: the pane's new text, or why there is none.
+struct Loaded {
+    bool opened = false;
+    std::optional<std::string> text;  // none when too large for a pane
+};
+
+}  // namespace
+
 void TForm1::loadPane(InputPane pane, const QString& path) {
     const QString fullPath = QFileInfo(path).absoluteFilePath();
-    const std::optional<std::string> start =
-        loadTextFile(QFile::encodeName(fullPath).toStdString(), kFileBytesForPane);
-    if (!start) {
-        showError(window_texts::kCannotOpen.arg(fullPath));
-        return;
-    }
-    const std::optional<std::string> text = fileTextForPane(*start);
-    if (!text || !memo(pane)->setBytes(*text)) {
-        showError(window_texts::kTooLarge);
-    }
+    const std::string name = QFile::encodeName(fullPath).toStdString();
+    runFileCommand<Loaded>(
+        [name] {
+            const std::optional<std::string> start = loadTextFile(name, kFileBytesForPane);
+            return start ? Loaded{true, fileTextForPane(*start)} : Loaded{};
+        },
+        [this, pane, fullPath](const Loaded& loaded) {
+            if (!loaded.opened) {
+                showError(window_texts::kCannotOpen.arg(fullPath));
+            } else if (!loaded.text || !memo(pane)->setBytes(*loaded.text)) {
+                showError(window_texts::kTooLarge);
+            }
+        });
 }
 
 void TForm1::Button4Click() {
@@ -214,16 +228,30 @@ void TForm1::Button4Click() {
     if (path.isEmpty()) {
         return;
     }
-    switch (saveTextFile(QFile::encodeName(path).toStdString(), Memo3->bytes())) {
-        case SaveStatus::Saved:
-            return;
-        case SaveStatus::CannotCreate:
-            showError(window_texts::kCannotCreate.arg(path));
-            return;
-        case SaveStatus::WriteError:
-            showError(window_texts::kWriteError);
-            return;
+    const std::string name = QFile::encodeName(path).toStdString();
+    runFileCommand<SaveStatus>([name, page = Memo3->bytes()] { return saveTextFile(name, page); },
+                               [this, path](SaveStatus status) {
+                                   if (status == SaveStatus::CannotCreate) {
+                                       showError(window_texts::kCannotCreate.arg(path));
+                                   } else if (status == SaveStatus::WriteError) {
+                                       showError(window_texts::kWriteError);
+                                   }
+                               });
+}
+
+void TForm1::setCommandsEnabled(bool enabled) {
+    for (int b = 1; b <= kButtonCount; ++b) {
+        setButtonEnabled(b, enabled);
     }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (fileCommand_.pending()) {
+        closeWhenIdle_ = true;
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 MemoPane* TForm1::memo(InputPane pane) const {

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "busy_focus.h"
+#include "file_command.h"
 #include "file_dialog.h"
 #include "memo_pane.h"
 #include "modal.h"
@@ -64,9 +65,16 @@ class TForm1 : public QWidget, public RunWindow {
     void Button5Click();
 
     // Replaces an input pane's whole text with a file's, or shows why not.
+    // Like a save, the load waits off the window's thread with the commands
+    // disabled; idle() tells when it is over.
     void loadPane(InputPane pane, const QString& path);
 
+    // No run and no file command under way.
+    [[nodiscard]] bool idle() const { return !run_.running() && !fileCommand_.pending(); }
+
   protected:
+    // Closing waits for a file command under way to end, with its box.
+    void closeEvent(QCloseEvent* event) override;
     // Tab does not move the focus into a pane while a run holds it.
     bool focusNextPrevChild(bool next) override;
 
@@ -81,6 +89,22 @@ class TForm1 : public QWidget, public RunWindow {
     void createTimers();
     void placeControls();
     [[nodiscard]] MemoPane* memo(InputPane pane) const;
+
+    // A file command: its waiting runs off the window's thread while the
+    // commands are disabled, as during a run; `then` follows on the window's
+    // thread once they are enabled again.
+    template <typename Result>
+    void runFileCommand(std::function<Result()> work, std::function<void(Result)> then) {
+        setCommandsEnabled(false);
+        fileCommand_.run<Result>(std::move(work), [this, then = std::move(then)](Result result) {
+            setCommandsEnabled(true);
+            then(std::move(result));
+            if (closeWhenIdle_) {
+                close();
+            }
+        });
+    }
+    void setCommandsEnabled(bool enabled);
 
     QString appTitle_;
     ModalRunner runModal_ = runModally;
@@ -100,6 +124,8 @@ class TForm1 : public QWidget, public RunWindow {
 
     BusyFocus busyFocus_;
     TableRun run_;
+    FileCommand fileCommand_;  // last: a command under way ends before anything else goes
+    bool closeWhenIdle_ = false;
 };
 
 }  // namespace numerlo

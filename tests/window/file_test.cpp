@@ -86,6 +86,7 @@ class FileTest : public QObject {
         h.fileAnswers.push_back(std::move(answer));
         h.click(button);
         QVERIFY(h.fileAnswers.empty());
+        QVERIFY(h.waitForIdle());
     }
     void createPage() {
         h.fillTenDraws();
@@ -103,6 +104,7 @@ class FileTest : public QObject {
         QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(viewport, &drop);
         QCoreApplication::processEvents();  // the load follows the drop
+        QVERIFY(QTest::qWaitFor([this] { return h.form->idle() || h.form->run().running(); }));
     }
 
   private slots:

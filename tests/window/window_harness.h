@@ -106,6 +106,10 @@ class WindowHarness {
     [[nodiscard]] bool waitForRunEnd() {
         return QTest::qWaitFor([this] { return !form->run().running(); }, 5000);
     }
+    // Until no run and no file command is under way.
+    [[nodiscard]] bool waitForIdle() {
+        return QTest::qWaitFor([this] { return form->idle(); }, 5000);
+    }
     void fillTenDraws() {
         memo(1)->setPlainText(toPaneText(kSerials));
         memo(2)->setPlainText(toPaneText(kResults));
