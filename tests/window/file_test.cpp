@@ -8,10 +8,17 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <fstream>
+#include <thread>
 #include <utility>
 
 #include "memo_pane.h"
@@ -51,7 +58,47 @@ class FileSizeLimit {
     rlimit saved_{};
 };
 
+// How long each fsync of this process takes on top of the disk's own time:
+// a USB stick or a network share.
+std::atomic<int> slowDiskMs{0};
+
+// Holds a lease on `path` in a process of its own, and lets go `afterMs`
+// after another program's open asked it to. False if the file system takes
+// no leases.
+bool holdLease(const QString& path, int lease, int afterMs) {
+    int ready[2];
+    if (::pipe(ready) != 0) {
+        return false;
+    }
+    if (::fork() == 0) {
+        ::alarm(10);
+        std::signal(SIGIO, [](int) {});
+        const int fd =
+            ::open(QFile::encodeName(path).constData(), lease == F_WRLCK ? O_WRONLY : O_RDONLY);
+        const char held = ::fcntl(fd, F_SETLEASE, lease) == 0 ? 1 : 0;
+        [[maybe_unused]] const auto told = ::write(ready[1], &held, 1);
+        if (held == 1) {
+            ::pause();  // the breaker's open sends SIGIO
+            ::usleep(static_cast<useconds_t>(afterMs) * 1000);
+            ::fcntl(fd, F_SETLEASE, F_UNLCK);
+        }
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char held = 0;
+    const bool told = ::read(ready[0], &held, 1) == 1;
+    ::close(ready[0]);
+    return told && held == 1;
+}
+
 }  // namespace
+
+// Every fsync of this program, the files layer's included, comes here.
+extern "C" int fsync(int fd) {
+    static auto* const real = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(slowDiskMs.load()));
+    return real(fd);
+}
 
 class FileTest : public QObject {
     Q_OBJECT
@@ -373,6 +420,59 @@ class FileTest : public QObject {
         QCOMPARE(onlyErrorBox(), QStringLiteral("ｽﾄﾘｰﾑへの書き込みｴﾗｰ."));
         QCOMPARE(readFile(path("page.html")), earlier);
         QCOMPARE(dirEntries(), QStringList{QStringLiteral("page.html")});
+    }
+
+    // While a load or save waits for a slow disk, a lease or a stalled
+    // reader, the window goes on answering, with its commands disabled.
+    void fileWaitsLeaveTheWindowLive_data() {
+        QTest::addColumn<QString>("wait");
+        QTest::addColumn<int>("button");
+        QTest::newRow("save to a slow disk") << QStringLiteral("slow disk") << 4;
+        QTest::newRow("save over a read lease") << QStringLiteral("read lease") << 4;
+        QTest::newRow("load under a write lease") << QStringLiteral("write lease") << 1;
+    }
+    void fileWaitsLeaveTheWindowLive() {
+        QFETCH(QString, wait);
+        QFETCH(int, button);
+        const QString file = path(button == 1 ? "serials.txt" : "page.html");
+        writeFile(file, "001\r\n");
+        h.memo(3)->setPlainText(QStringLiteral("page"));
+        if (wait == QStringLiteral("slow disk")) {
+            slowDiskMs = 400;
+        } else if (!holdLease(file, wait == QStringLiteral("read lease") ? F_RDLCK : F_WRLCK,
+                              400)) {
+            QSKIP("this file system takes no leases");
+        }
+        bool answeredWhileWaiting = false;
+        QTimer probe;
+        connect(&probe, &QTimer::timeout, [&] {
+            if (!h.form->idle()) {
+                answeredWhileWaiting = true;
+                QVERIFY(!h.button(3)->isEnabled());
+            }
+        });
+        probe.start(20);
+        clickWith(button, file);
+        slowDiskMs = 0;
+        ::wait(nullptr);
+        QVERIFY(answeredWhileWaiting);
+        QVERIFY(h.boxes.empty());
+        QCOMPARE(h.paneBytes(button == 1 ? 1 : 3), std::string(button == 1 ? "001\r\n" : "page"));
+        QCOMPARE(readFile(file), std::string(button == 1 ? "001\r\n" : "page"));
+        QVERIFY(h.button(3)->isEnabled());
+    }
+
+    // Closing the window while a save waits ends it once the page is saved.
+    void closingWaitsForASaveUnderWay() {
+        h.memo(3)->setPlainText(QStringLiteral("page"));
+        slowDiskMs = 300;
+        QTimer::singleShot(50, h.form.get(), [this] { h.form->close(); });
+        h.fileAnswers.push_back(path("page.html"));
+        h.click(4);
+        QVERIFY(h.form->isVisible());
+        QTRY_VERIFY(!h.form->isVisible());
+        slowDiskMs = 0;
+        QCOMPARE(readFile(path("page.html")), std::string("page"));
     }
 
     void aDroppedFileLoadsLikeTheLoadCommand() {
