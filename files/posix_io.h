@@ -17,35 +17,28 @@ class Descriptor {
     explicit Descriptor(int fd) : fd_(fd) {}
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
+    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        if (this != &other) {
+            reset();
+            fd_ = std::exchange(other.fd_, -1);
         }
+        return *this;
     }
+    ~Descriptor() { reset(); }
     [[nodiscard]] bool valid() const { return fd_ >= 0; }
     [[nodiscard]] int get() const { return fd_; }
     // Closes now; false if the file reports that earlier writes failed.
     bool close() { return ::close(std::exchange(fd_, -1)) == 0; }
 
   private:
-    int fd_;
-};
-
-// A temporary file's name, removed again unless kept.
-class TemporaryName {
-  public:
-    explicit TemporaryName(std::string path) : path_(std::move(path)) {}
-    TemporaryName(const TemporaryName&) = delete;
-    TemporaryName& operator=(const TemporaryName&) = delete;
-    ~TemporaryName() {
-        if (!path_.empty()) {
-            ::unlink(path_.c_str());
+    void reset() {
+        if (fd_ >= 0) {
+            ::close(std::exchange(fd_, -1));
         }
     }
-    void keep() { path_.clear(); }
 
-  private:
-    std::string path_;
+    int fd_;
 };
 
 // For as long as it lives, a FIFO whose reader has gone and a file past the

@@ -61,67 +61,213 @@ bool writeInPlace(Descriptor& file, std::string_view bytes) {
            flush(fd) && file.close();
 }
 
+// How one attempt at a save ended. Another program may make the name stand
+// for another file meanwhile (an editor saves by renaming its new file over
+// the name): the attempt then leaves the name to that file and the save
+// starts over, so that a save reported done is always in the file the name
+// stands for.
+enum class Attempt { Saved, CannotCreate, WriteError, NameChanged };
+
+// Whether `path`, followed through links, is still the file `info` describes.
+bool nameLeadsTo(const std::string& path, const struct stat& info) {
+    struct stat now {};
+    return ::stat(path.c_str(), &now) == 0 && now.st_dev == info.st_dev &&
+           now.st_ino == info.st_ino;
+}
+
+// A file being made in a folder, with no name until it is whole: killed
+// half-way, the save leaves nothing behind. Where the file system has no
+// unnamed files it has a hidden name from the start, removed again unless
+// the file takes its place.
+class NewFile {
+  public:
+    NewFile(int folder, const std::string& leaf, mode_t mode)
+        : folder_(folder), file_(::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode)) {
+        if (!file_.valid() && (errno == EOPNOTSUPP || errno == EISDIR)) {
+            std::string hidden = "." + leaf + ".XXXXXX";
+            const std::string dir = openedPath(folder);
+            std::string full = dir + "/" + hidden;
+            file_ = Descriptor(::mkostemp(full.data(), O_CLOEXEC));
+            hidden_ = file_.valid() ? full.substr(dir.size() + 1) : std::string();
+            [[maybe_unused]] const int mode_set = file_.valid() ? ::fchmod(file_.get(), mode) : 0;
+        }
+    }
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+    ~NewFile() {
+        if (!hidden_.empty()) {
+            ::unlinkat(folder_, hidden_.c_str(), 0);
+        }
+    }
+    [[nodiscard]] Descriptor& file() { return file_; }
+    [[nodiscard]] bool valid() const { return file_.valid(); }
+
+    // Gives the whole file a hidden name in its folder, for a moment: the
+    // name a rename then moves over the old file. False if it cannot.
+    bool nameHidden(const std::string& leaf) {
+        for (int tries = 0; hidden_.empty() && tries < 100; ++tries) {
+            const std::string name =
+                "." + leaf + "." + std::to_string(::getpid()) + "-" + std::to_string(tries);
+            if (link(name)) {
+                hidden_ = name;
+            } else if (errno != EEXIST) {
+                return false;
+            }
+        }
+        return !hidden_.empty();
+    }
+    // Moves the named file over `leaf`, or names the unnamed file `leaf`
+    // where nothing has that name yet.
+    bool take(const std::string& leaf) {
+        const bool done = hidden_.empty()
+                              ? link(leaf)
+                              : ::renameat(folder_, hidden_.c_str(), folder_, leaf.c_str()) == 0;
+        if (done) {
+            hidden_.clear();
+        }
+        return done;
+    }
+
+  private:
+    bool link(const std::string& name) {
+        const std::string self = "/proc/self/fd/" + std::to_string(file_.get());
+        return ::linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    }
+
+    int folder_;
+    Descriptor file_;
+    std::string hidden_;
+};
+
+// The folder a path is in, opened to make files in, and the path's last
+// part.
+struct Folder {
+    Descriptor dir{-1};
+    std::string leaf;
+};
+Folder folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    Folder folder;
+    folder.leaf = slash == std::string::npos ? path : path.substr(slash + 1);
+    folder.dir = Descriptor(::open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    return folder;
+}
+
 // How replacing a file ended. One that could not keep the file what it was
 // (the folder takes no new file, or gives it an access list; no room for a
 // second copy) left the file untouched, to be written in place instead.
-enum class Replacement { Done, WriteError, WriteInPlaceInstead };
+enum class Replacement { Done, WriteError, WriteInPlaceInstead, NameChanged };
 
 // A new file beside `target` holding `bytes`, with the old one's mode and
 // group, takes its place once every byte is written and flushed.
 Replacement replaceAtomically(const std::string& target, const struct stat& info,
                               std::string_view bytes) {
-    const std::size_t slash = target.rfind('/');
-    std::string temporary =
-        target.substr(0, slash + 1) + '.' + target.substr(slash + 1) + ".XXXXXX";
-    Descriptor out(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (!out.valid()) {
+    const Folder folder = folderOf(target);
+    NewFile out(folder.dir.get(), folder.leaf, info.st_mode & 07777);
+    if (!folder.dir.valid() || !out.valid()) {
         return Replacement::WriteInPlaceInstead;
     }
-    TemporaryName name(temporary);
     // A new file takes what the folder gives it (a default access list, a
     // label): it must come out as bare as the old one, with its mode and
     // group.
+    const int fd = out.file().get();
     struct stat made {};
-    if (::flistxattr(out.get(), nullptr, 0) > 0 || ::fchmod(out.get(), info.st_mode & 07777) != 0 ||
-        ::fstat(out.get(), &made) != 0 ||
-        (made.st_gid != info.st_gid &&
-         ::fchown(out.get(), static_cast<uid_t>(-1), info.st_gid) != 0)) {
+    if (::flistxattr(fd, nullptr, 0) > 0 || ::fchmod(fd, info.st_mode & 07777) != 0 ||
+        ::fstat(fd, &made) != 0 ||
+        (made.st_gid != info.st_gid && ::fchown(fd, static_cast<uid_t>(-1), info.st_gid) != 0)) {
         return Replacement::WriteInPlaceInstead;
     }
-    if (!writeAll(out.get(), bytes) || !flush(out.get()) || !out.close()) {
+    if (!writeAll(fd, bytes) || !flush(fd)) {
         const bool noRoom = errno == ENOSPC || errno == EDQUOT;
         return noRoom ? Replacement::WriteInPlaceInstead : Replacement::WriteError;
     }
-    if (!isSameFile(target, info) || ::rename(temporary.c_str(), target.c_str()) != 0) {
+    if (!out.nameHidden(folder.leaf)) {
         return Replacement::WriteInPlaceInstead;
     }
-    name.keep();
-    return Replacement::Done;
+    if (!isSameFile(target, info)) {
+        return Replacement::NameChanged;
+    }
+    return out.take(folder.leaf) ? Replacement::Done : Replacement::WriteInPlaceInstead;
 }
 
-// A name that stands for nothing yet: the file is made, and removed again if
-// it cannot be written whole. A link to a missing file makes that file, as
-// the shell's ">" does.
-SaveStatus createFile(const char* name, std::string_view bytes) {
+// A name that stands for nothing yet: the file is made whole before it takes
+// the name. A link to a missing file makes that file, as the shell's ">"
+// does, and is removed again if it cannot be written whole.
+Attempt createFile(const std::string& path, std::string_view bytes) {
     struct stat link {};
-    const bool throughLink = ::lstat(name, &link) == 0 && S_ISLNK(link.st_mode);
-    Descriptor file(
-        ::open(name, O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC | (throughLink ? 0 : O_EXCL), 0666));
-    if (!file.valid()) {
-        return SaveStatus::CannotCreate;
+    if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        Descriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666));
+        if (!file.valid()) {
+            return Attempt::CannotCreate;
+        }
+        const std::string made = openedPath(file.get());
+        if (writeInPlace(file, bytes)) {
+            return Attempt::Saved;
+        }
+        if (!made.empty()) {
+            ::unlink(made.c_str());
+        }
+        return Attempt::WriteError;
     }
-    const std::string made = throughLink ? openedPath(file.get()) : std::string(name);
-    if (writeInPlace(file, bytes)) {
-        return SaveStatus::Saved;
+    const Folder folder = folderOf(path);
+    NewFile out(folder.dir.get(), folder.leaf, 0666);
+    if (!folder.dir.valid() || folder.leaf.empty() || !out.valid()) {
+        return Attempt::CannotCreate;
     }
-    if (!made.empty()) {
-        ::unlink(made.c_str());
+    if (!writeAll(out.file().get(), bytes) || !flush(out.file().get())) {
+        return Attempt::WriteError;
     }
-    return SaveStatus::WriteError;
+    if (out.take(folder.leaf)) {
+        return Attempt::Saved;
+    }
+    return errno == EEXIST ? Attempt::NameChanged : Attempt::CannotCreate;
 }
 
-SaveStatus savedIf(bool written) {
-    return written ? SaveStatus::Saved : SaveStatus::WriteError;
+// The page written over the file's own bytes, if the name still leads there
+// afterwards.
+Attempt writeInPlaceAt(const std::string& path, Descriptor& file, const struct stat& info,
+                       std::string_view bytes) {
+    if (!writeInPlace(file, bytes)) {
+        return Attempt::WriteError;
+    }
+    return nameLeadsTo(path, info) ? Attempt::Saved : Attempt::NameChanged;
+}
+
+Attempt savedIf(bool written) {
+    return written ? Attempt::Saved : Attempt::WriteError;
+}
+
+// One attempt: what the name stands for now decides how it is written.
+Attempt saveOnce(const std::string& path, std::string_view bytes) {
+    // Opened as it is, neither made nor cut: what the name stands for.
+    Descriptor file(openPromptly(path.c_str(), O_WRONLY));
+    const int openError = file.valid() ? 0 : errno;
+    const std::string target = file.valid() ? openedPath(file.get()) : std::string();
+    const OpenedName opened = examine(file, openError, target);
+    switch (chooseSaveMethod(opened)) {
+        case SaveMethod::CannotOpen:
+            return Attempt::CannotCreate;
+        case SaveMethod::CreateNew:
+            return createFile(path, bytes);
+        case SaveMethod::WriteIntoStream:
+            return savedIf(writeAll(file.get(), bytes) && file.close());
+        case SaveMethod::ReplaceAtomically:
+            switch (replaceAtomically(target, opened.info, bytes)) {
+                case Replacement::Done:
+                    return Attempt::Saved;
+                case Replacement::WriteError:
+                    return Attempt::WriteError;
+                case Replacement::NameChanged:
+                    return Attempt::NameChanged;
+                case Replacement::WriteInPlaceInstead:
+                    break;
+            }
+            [[fallthrough]];
+        case SaveMethod::WriteInPlace:
+            return writeInPlaceAt(path, file, opened.info, bytes);
+    }
+    return Attempt::CannotCreate;
 }
 
 }  // namespace
@@ -131,30 +277,20 @@ SaveStatus saveTextFile(const std::string& path, std::string_view bytes) {
         return SaveStatus::CannotCreate;
     }
     const WriteSignalsHeld held;
-    // Opened as it is, neither made nor cut: what the name stands for.
-    Descriptor file(openPromptly(path.c_str(), O_WRONLY));
-    const int openError = file.valid() ? 0 : errno;
-    const std::string target = file.valid() ? openedPath(file.get()) : std::string();
-    const OpenedName opened = examine(file, openError, target);
-    switch (chooseSaveMethod(opened)) {
-        case SaveMethod::CannotOpen:
-            return SaveStatus::CannotCreate;
-        case SaveMethod::CreateNew:
-            return createFile(path.c_str(), bytes);
-        case SaveMethod::WriteIntoStream:
-            return savedIf(writeAll(file.get(), bytes) && file.close());
-        case SaveMethod::ReplaceAtomically:
-            switch (replaceAtomically(target, opened.info, bytes)) {
-                case Replacement::Done:
-                    return SaveStatus::Saved;
-                case Replacement::WriteError:
-                    return SaveStatus::WriteError;
-                case Replacement::WriteInPlaceInstead:
-                    break;
-            }
-            [[fallthrough]];
-        case SaveMethod::WriteInPlace:
-            return savedIf(writeInPlace(file, bytes));
+    // A name that another program keeps changing under every attempt is
+    // given up: the page was saved nowhere.
+    constexpr int kAttempts = 5;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        switch (saveOnce(path, bytes)) {
+            case Attempt::Saved:
+                return SaveStatus::Saved;
+            case Attempt::CannotCreate:
+                return SaveStatus::CannotCreate;
+            case Attempt::WriteError:
+                return SaveStatus::WriteError;
+            case Attempt::NameChanged:
+                break;
+        }
     }
     return SaveStatus::CannotCreate;
 }

@@ -22,8 +22,13 @@ std::optional<std::string> loadTextFile(const std::string& path, std::size_t mos
 enum class SaveStatus { Saved, CannotCreate, WriteError };
 
 // Writes `bytes` as the whole content of the file the name stands for, in
-// the way save_method.h chooses. A new file that cannot be written whole is
-// removed again, and no temporary file is ever left behind.
+// the way save_method.h chooses. A new file, and the copy that replaces an
+// old one, has no name until every byte is written and flushed: killed at
+// any moment, a save leaves the earlier file and nothing else (but for the
+// instant between naming the copy and moving it over the old file). When
+// another program makes the name stand for another file meanwhile (an
+// editor saving by renaming), the save starts over: Saved means the name
+// leads to the page, and a name that keeps changing gives CannotCreate.
 SaveStatus saveTextFile(const std::string& path, std::string_view bytes);
 
 }  // namespace numerlo

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <sched.h>
@@ -30,6 +31,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -127,6 +129,25 @@ void holdLease(const std::string& path) {
 // A reader of the FIFO `path` for the length of the case.
 int fifoReader = -1;
 
+// What happens while the files layer flushes a file to the disk: another
+// program at work, or the end of the process.
+std::function<void()> duringFlush;
+
+std::function<void()> once(std::function<void()> action) {
+    return [action = std::move(action), done = false]() mutable {
+        if (!std::exchange(done, true)) {
+            action();
+        }
+    };
+}
+
+// Another program saves `name` the way editors do: it renames its own new
+// file over the name.
+void rivalSaves(const std::string& dir, const std::string& name) {
+    write(dir + "/.rival", "rival");
+    ::rename((dir + "/.rival").c_str(), (dir + "/" + name).c_str());
+}
+
 // What a case does, by a name inside its folder.
 struct Save {
     std::string name;
@@ -136,6 +157,10 @@ struct Save {
 struct Load {
     std::string name;
     std::optional<std::string> expected;  // the bytes, at most 100 of them
+};
+// A save whose process is killed while it flushes the page to the disk.
+struct SaveKilled {
+    std::string name;
 };
 
 // What must hold afterwards: "" if it does, else what is wrong.
@@ -196,7 +221,7 @@ struct FileCase {
     const char* name;
     Who who;
     std::function<void(const std::string& dir)> setUp;  // as root, when root
-    std::variant<Save, Load> action;
+    std::variant<Save, Load, SaveKilled> action;
     std::vector<Expectation> after;
 };
 void PrintTo(const FileCase& c, std::ostream* out) {
@@ -354,6 +379,50 @@ const std::vector<FileCase>& fileCases() {
          Save{"shared/page.html", kPage, SaveStatus::Saved},
          {holds("shared/page.html", kPage),
           [](const std::string& d) { return entriesAre("page.html")(d + "/shared"); }}},
+        // Another program saving the same name meanwhile: a save reported
+        // done is in the file the name stands for, and a save that cannot
+        // be made so is reported as not done.
+        {"RivalSaveWhileReplacingLeavesThePageAtTheName",
+         Who::Anyone,
+         [](auto& d) {
+             write(d + "/page.html", kEarlier);
+             duringFlush = once([d] { rivalSaves(d, "page.html"); });
+         },
+         Save{"page.html", kPage, SaveStatus::Saved},
+         {holds("page.html", kPage), entriesAre("page.html")}},
+        {"RivalSaveWhileWritingInPlaceLeavesThePageAtTheName",
+         Who::Anyone,
+         [](auto& d) {
+             write(d + "/page.html", kEarlier);
+             ::link((d + "/page.html").c_str(), (d + "/other.html").c_str());
+             duringFlush = once([d] { rivalSaves(d, "page.html"); });
+         },
+         Save{"page.html", kPage, SaveStatus::Saved},
+         {holds("page.html", kPage), entriesAre("other.html page.html")}},
+        {"RivalMakingTheNameFirstLeavesThePageAtIt",
+         Who::Anyone,
+         [](auto& d) { duringFlush = once([d] { rivalSaves(d, "new.html"); }); },
+         Save{"new.html", kPage, SaveStatus::Saved},
+         {holds("new.html", kPage), entriesAre("new.html")}},
+        {"RivalSavingDuringEveryAttemptMeansNotSaved",
+         Who::Anyone,
+         [](auto& d) {
+             write(d + "/page.html", kEarlier);
+             duringFlush = [d] { rivalSaves(d, "page.html"); };
+         },
+         Save{"page.html", kPage, SaveStatus::CannotCreate},
+         {holds("page.html", "rival"), entriesAre("page.html")}},
+        // Killed half-way, a save leaves the earlier page and nothing else.
+        {"KilledWhileReplacingLeavesOnlyTheEarlierPage",
+         Who::Anyone,
+         [](auto& d) { write(d + "/page.html", kEarlier); },
+         SaveKilled{"page.html"},
+         {holds("page.html", kEarlier), entriesAre("page.html")}},
+        {"KilledWhileMakingANewFileLeavesNothing",
+         Who::Anyone,
+         [](auto&) {},
+         SaveKilled{"new.html"},
+         {entriesAre("")}},
         // Loads never wait.
         {"LoadFifoWithoutWriter",
          Who::Anyone,
@@ -396,19 +465,36 @@ std::string inFolder(const std::string& dir, const std::string& name) {
     return name.front() == '/' ? name : dir + "/" + name;
 }
 
+// Saves in a process of its own that is killed while it flushes the page.
+std::string saveKilled(const std::string& path) {
+    const pid_t saver = ::fork();
+    if (saver == 0) {
+        duringFlush = [] { ::kill(::getpid(), SIGKILL); };
+        saveTextFile(path, kPage);
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(saver, &status, 0);
+    return WIFSIGNALED(status) ? std::string() : "the save never flushed";
+}
+
+// The case's action: "" or what went wrong.
+std::string act(const FileCase& c, const std::string& dir) {
+    if (const auto* save = std::get_if<Save>(&c.action)) {
+        const bool as = saveTextFile(inFolder(dir, save->name), save->bytes) == save->expected;
+        return as ? std::string() : "the save gave another status";
+    }
+    if (const auto* killed = std::get_if<SaveKilled>(&c.action)) {
+        return saveKilled(inFolder(dir, killed->name));
+    }
+    const Load& load = std::get<Load>(c.action);
+    const bool as = loadTextFile(dir + "/" + load.name, 100) == load.expected;
+    return as ? std::string() : "the load gave something else";
+}
+
 // The case's action and expectations, in the child: "" or what went wrong.
 std::string runCase(const FileCase& c, const std::string& dir) {
-    std::string wrong;
-    if (const auto* save = std::get_if<Save>(&c.action)) {
-        if (saveTextFile(inFolder(dir, save->name), save->bytes) != save->expected) {
-            wrong = "the save gave another status";
-        }
-    } else {
-        const Load& load = std::get<Load>(c.action);
-        if (loadTextFile(dir + "/" + load.name, 100) != load.expected) {
-            wrong = "the load gave something else";
-        }
-    }
+    std::string wrong = act(c, dir);
     for (const Expectation& expectation : c.after) {
         if (wrong.empty()) {
             wrong = expectation(dir);
@@ -487,3 +573,12 @@ INSTANTIATE_TEST_SUITE_P(Files, AnyName, ::testing::ValuesIn(fileCases()),
 
 }  // namespace
 }  // namespace numerlo::testing
+
+// Every fsync of this program, the files layer's included, comes here.
+extern "C" int fsync(int fd) {
+    static auto* const real = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"));
+    if (numerlo::testing::duringFlush) {
+        numerlo::testing::duringFlush();
+    }
+    return real(fd);
+}
