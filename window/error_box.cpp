@@ -56,6 +56,9 @@ QSizeF textSize(const QString& text, const QFont& font, int maxWidth) {
 ErrorBox::ErrorBox(const QString& title, const QString& text, QWidget* parent)
     : QMessageBox(QMessageBox::Critical, title, text, QMessageBox::Ok, parent) {
     setTextFormat(Qt::PlainText);
+    // Orca reads an alert's visible labels, else its description; the text
+    // view below is neither.
+    setAccessibleDescription(text);
 
     // The box's own label cannot break a long word, so a long path runs off
     // its edge. A read-only text view in its place wraps anywhere and scrolls.

@@ -15,6 +15,8 @@
 #include <QScreen>
 #include <QSettings>
 
+#include <algorithm>
+
 #include "window_texts.h"
 
 namespace numerlo {
@@ -72,8 +74,13 @@ class NamesOnly : public QFileIconProvider {
     }
 };
 
-// Places a dialog centred across its screen and a third of the way down, as
-// it is shown: only then has it its final size.
+// Places a dialog as it is shown, when it has its final size: centred
+// across its screen and a third of the way down. A dialog larger than the
+// screen's free area (Qt's file dialog at a large scale) first shrinks to
+// fit it, and no dialog ends up under a panel. Until the window manager has
+// framed a dialog its frame is not known: it is taken to be the frame of the
+// window the dialog belongs to, so that the first showing stands where every
+// later one does.
 class PlaceWhenShown : public QObject {
   public:
     using QObject::QObject;
@@ -81,13 +88,27 @@ class PlaceWhenShown : public QObject {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show) {
-            auto* dialog = static_cast<QWidget*>(watched);
-            const QRect screen = dialog->screen()->geometry();
-            const QSize size = dialog->frameGeometry().size();
-            dialog->move(screen.x() + (screen.width() - size.width()) / 2,
-                         screen.y() + (screen.height() - size.height()) / 3);
+            place(*static_cast<QWidget*>(watched));
         }
         return false;
+    }
+
+  private:
+    static void place(QWidget& dialog) {
+        const QRect screen = dialog.screen()->geometry();
+        const QRect area = dialog.screen()->availableGeometry();
+        QSize frame = dialog.frameGeometry().size() - dialog.size();
+        if (const QWidget* owner = dialog.parentWidget(); owner != nullptr && frame.isNull()) {
+            frame = owner->window()->frameGeometry().size() - owner->window()->size();
+        }
+        dialog.resize(
+            dialog.size().boundedTo(area.size() - frame).expandedTo(dialog.minimumSizeHint()));
+        const QSize outer = dialog.size() + frame;
+        const int left = screen.x() + (screen.width() - outer.width()) / 2;
+        const int top = screen.y() + (screen.height() - outer.height()) / 3;
+        dialog.move(
+            std::clamp(left, area.left(), std::max(area.left(), area.right() + 1 - outer.width())),
+            std::clamp(top, area.top(), std::max(area.top(), area.bottom() + 1 - outer.height())));
     }
 };
 

@@ -296,6 +296,12 @@ void MemoPane::keyPressEvent(QKeyEvent* event) {
         QPlainTextEdit::keyPressEvent(event);
         return;
     }
+    // A key held with Alt or Meta is a command for the window, never text.
+    if ((event->modifiers() & (Qt::AltModifier | Qt::MetaModifier)) != 0 &&
+        !event->text().isEmpty()) {
+        event->ignore();
+        return;
+    }
     const QTextCursor cursor = textCursor();
     const int from = cursor.selectionStart();
     const int to = cursor.selectionEnd();

@@ -12,11 +12,14 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "error_box.h"
 #include "form_layout.h"
 #include "pane_text.h"
+#include "status_line.h"
 #include "text_files.h"
+#include "texts.h"
 #include "window_texts.h"
 
 namespace numerlo {
@@ -30,9 +33,11 @@ QFont pixelFont(const QFont& base, int pixels96, bool bold, qreal dpi) {
     return font;
 }
 
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font,
-                  const QColor& color) {
-    auto* label = new QLabel(text, parent);
+template <typename Label = QLabel>
+Label* makeLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font,
+                 const QColor& color) {
+    auto* label = new Label(parent);
+    label->setText(text);
     label->setObjectName(name);
     label->setFont(font);
     QPalette palette = label->palette();
@@ -113,9 +118,15 @@ void TForm1::createControls() {
         makeLabel(this, QStringLiteral("Label2"), window_texts::kLabel2, captionFont, Qt::black);
     createButtons();
     Memo3 = createPane(MemoPane::Role::Output, QStringLiteral("Memo3"));
-    Label3 = makeLabel(this, QStringLiteral("Label3"), QString(), captionFont, Qt::red);
+    Label3 = makeLabel<StatusLine>(this, QStringLiteral("Label3"), QString(), captionFont, Qt::red);
     Label4 = makeLabel(this, QStringLiteral("Label4"), window_texts::kNotice,
                        pixelFont(base, layout::kNoticeFontPixels, true, dpi), Qt::black);
+
+    // What a screen reader calls each pane: the caption under it, or, for the
+    // output pane, which has none, a name of its own.
+    Label1->setBuddy(Memo1);
+    Label2->setBuddy(Memo2);
+    Memo3->setAccessibleName(window_texts::kOutputPaneName);
 
     // Tab order 0..7: the input panes, the five buttons, the output pane.
     QWidget* order[] = {Memo1,       Memo2,       buttons_[0], buttons_[1],
@@ -154,6 +165,8 @@ void TForm1::createButtons() {
     for (int b = 1; b <= kButtonCount; ++b) {
         auto* button = new QPushButton(window_texts::kButtons[b - 1], this);
         button->setObjectName(QStringLiteral("Button%1").arg(b));
+        // Return and keypad Enter press the focused button, as Space does.
+        button->setAutoDefault(true);
         buttons_[static_cast<std::size_t>(b - 1)] = button;
     }
     connect(buttons_[0], &QPushButton::clicked, this, &TForm1::Button1Click);
@@ -272,6 +285,7 @@ void TForm1::clearOutputPane() {
 
 void TForm1::addToOutputPane(const std::string& text) {
     Memo3->addBytes(text);
+    pageJustAdded_ = true;
 }
 
 bool TForm1::focusNextPrevChild(bool next) {
@@ -291,7 +305,17 @@ void TForm1::setButtonEnabled(int button, bool enabled) {
 }
 
 void TForm1::setStatusLine(const std::string& text) {
-    Label3->setText(toPaneText(text));
+    // A screen reader speaks every message, and that the page is ready when
+    // a run has just added it (the line shows nothing then). The busy text
+    // stands for a few milliseconds and is not spoken.
+    static const QString busy = toPaneText(texts::kBusy);
+    const QString shown = toPaneText(text);
+    const bool pageReady = std::exchange(pageJustAdded_, false) && shown.isEmpty();
+    if (shown == busy) {
+        Label3->setText(shown);
+    } else {
+        Label3->say(shown, pageReady ? window_texts::kPageReady : QString());
+    }
 }
 
 bool TForm1::startTrigger(int stage) {

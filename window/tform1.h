@@ -29,6 +29,8 @@ class QTimer;
 
 namespace numerlo {
 
+class StatusLine;
+
 class TForm1 : public QWidget, public RunWindow {
     Q_OBJECT
 
@@ -115,7 +117,7 @@ class TForm1 : public QWidget, public RunWindow {
     MemoPane* Memo3 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
+    StatusLine* Label3 = nullptr;
     QLabel* Label4 = nullptr;
     std::array<QPushButton*, kButtonCount> buttons_{};                 // Button1..Button5
     std::array<QTimer*, kStageCount> timers_{};                        // Timer1..Timer42
@@ -126,6 +128,7 @@ class TForm1 : public QWidget, public RunWindow {
     TableRun run_;
     FileCommand fileCommand_;  // last: a command under way ends before anything else goes
     bool closeWhenIdle_ = false;
+    bool pageJustAdded_ = false;  // a run added its page; the status line is set next
 };
 
 }  // namespace numerlo

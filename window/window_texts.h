@@ -33,6 +33,10 @@ inline const QString kResultPaneLines[] = {
 
 inline const QString kLabel1 = QStringLiteral("回数");
 inline const QString kLabel2 = QStringLiteral("本数字6+B数字1");
+// What a screen reader calls the output pane, and says when a run has made
+// the page (the status line shows nothing then).
+inline const QString kOutputPaneName = QStringLiteral("出目表");
+inline const QString kPageReady = QStringLiteral("出目表を作成しました。");
 inline const QString kNotice = QStringLiteral("保存した出目表はブラウザで開いてご覧ください。");
 inline const QString kButtons[] = {
     QStringLiteral("抽選回数"), QStringLiteral("本数字+B数字"), QStringLiteral("作成"),

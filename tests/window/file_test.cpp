@@ -326,7 +326,10 @@ class FileTest : public QObject {
         QCOMPARE(h.dialogs.size(), std::size_t(5));
         for (const testing::SeenDialog& seen : h.dialogs) {
             QVERIFY2(!seen.objected, qPrintable(seen.name));
-            // Centred across the screen, a third of the way down.
+            // Whole on the screen, centred across it, a third of the way down.
+            QVERIFY2(seen.screenArea.contains(seen.frame),
+                     qPrintable(
+                         QStringLiteral("%1x%2").arg(seen.frame.width()).arg(seen.frame.height())));
             QCOMPARE(seen.frame.topLeft(),
                      QPoint(seen.screen.x() + (seen.screen.width() - seen.frame.width()) / 2,
                             seen.screen.y() + (seen.screen.height() - seen.frame.height()) / 3));

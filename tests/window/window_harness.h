@@ -2,6 +2,7 @@
 // boxes are answered by the test instead of a person.
 #pragma once
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
@@ -40,6 +41,7 @@ struct ShownBox {
     QRect screenArea;
     bool textInside = false;  // the text's widget lies wholly within the box
     bool scrolls = false;     // and the text is longer than it shows at once
+    QString read;             // what a screen reader reads of it
 };
 
 struct SeenDialog {
@@ -52,6 +54,7 @@ struct SeenDialog {
     // typed name was accepted.
     QRect frame;
     QRect screen;
+    QRect screenArea;  // the part of the screen it may use
     QString folder;
     bool objected = false;
 };
@@ -141,6 +144,19 @@ class WindowHarness {
         return rich ? QTextDocumentFragment::fromHtml(label->text()).toPlainText() : label->text();
     }
 
+    // What a screen reader reads of an alert: the text of its visible
+    // labels, or its description where it shows none.
+    static QString readAloud(QMessageBox& box) {
+        QStringList labels;
+        for (const auto* label : box.findChildren<QLabel*>()) {
+            if (label->isVisible() && !label->text().isEmpty()) {
+                labels.append(label->text());
+            }
+        }
+        const QAccessibleInterface* alert = QAccessible::queryAccessibleInterface(&box);
+        return labels.isEmpty() ? alert->text(QAccessible::Description) : labels.join(u' ');
+    }
+
     int answer(QDialog& dialog) {
         if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
             box->show();
@@ -150,11 +166,11 @@ class WindowHarness {
                 textWidget = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
             }
             const auto* view = qobject_cast<const QPlainTextEdit*>(textWidget);
-            boxes.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
-                             shownText(*box), box->frameGeometry(),
-                             box->screen()->availableGeometry(),
-                             textWidget != nullptr && box->rect().contains(textWidget->geometry()),
-                             view != nullptr && view->verticalScrollBar()->isVisible()});
+            boxes.push_back(
+                {box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
+                 shownText(*box), box->frameGeometry(), box->screen()->availableGeometry(),
+                 textWidget != nullptr && box->rect().contains(textWidget->geometry()),
+                 view != nullptr && view->verticalScrollBar()->isVisible(), readAloud(*box)});
             box->hide();
             return QMessageBox::Ok;
         }
@@ -166,14 +182,12 @@ class WindowHarness {
             return typeInto(*files);
         }
         auto* nameField = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        dialogs.push_back({files->objectName(),
-                           nameField ? nameField->text() : QString(),
-                           files->nameFilters(),
-                           files->acceptMode(),
-                           {},
-                           {},
-                           {},
-                           false});
+        SeenDialog seen;
+        seen.name = files->objectName();
+        seen.offered = nameField != nullptr ? nameField->text() : QString();
+        seen.filters = files->nameFilters();
+        seen.mode = files->acceptMode();
+        dialogs.push_back(seen);
         const std::optional<QString> path = fileAnswers.front();
         fileAnswers.pop_front();
         if (!path) {
@@ -191,8 +205,8 @@ class WindowHarness {
             auto* nameField = files.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             dialogs.push_back({files.objectName(), nameField->text(), files.nameFilters(),
                                files.acceptMode(), files.frameGeometry(),
-                               files.screen()->geometry(), files.directory().absolutePath(),
-                               false});
+                               files.screen()->geometry(), files.screen()->availableGeometry(),
+                               files.directory().absolutePath(), false});
             // A question the dialog asks is noted and dismissed, so that
             // nothing waits for a person.
             QTimer objections;

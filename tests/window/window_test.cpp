@@ -1,5 +1,6 @@
 // The main window as a person meets it, offscreen: layout, panes, the run on
 // real 1 ms triggers, the clear command and the error box.
+#include <QAccessible>
 #include <QClipboard>
 #include <QFontMetrics>
 #include <QInputMethodEvent>
@@ -12,6 +13,9 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QtGui/private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 #include "memo_pane.h"
 #include "texts.h"
@@ -593,12 +597,115 @@ class WindowTest : public QObject {
         QCOMPARE(h.boxes.size(), std::size_t(1));
         const testing::ShownBox& box = h.boxes[0];
         QCOMPARE(box.shown, text + u'.');
+        QCOMPARE(box.read, text + u'.');
         QVERIFY2(
             box.screenArea.contains(box.frame),
             qPrintable(QStringLiteral("box %1x%2").arg(box.frame.width()).arg(box.frame.height())));
         QVERIFY(box.textInside);
         if (path.size() < 1000) {
             QVERIFY(!box.scrolls);  // all of it shows at once; only a very long path may scroll
+        }
+    }
+
+    // A screen reader names each pane: by the caption under it, or by a
+    // name of its own for the output pane.
+    void screenReadersNameEachPane_data() {
+        QTest::addColumn<int>("pane");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("serials") << 1 << QStringLiteral("Label1") << QStringLiteral("回数");
+        QTest::newRow("results") << 2 << QStringLiteral("Label2")
+                                 << QStringLiteral("本数字6+B数字1");
+        QTest::newRow("output") << 3 << QString() << QStringLiteral("出目表");
+    }
+    void screenReadersNameEachPane() {
+        QFETCH(int, pane);
+        QFETCH(QString, caption);
+        QFETCH(QString, name);
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(memo(pane));
+        QVERIFY(iface != nullptr);
+        QCOMPARE(iface->text(QAccessible::Name), name);
+        QStringList labelledBy;
+        for (const auto& [label, relation] : iface->relations(QAccessible::Label)) {
+            labelledBy.append(label->object()->objectName());
+        }
+        QCOMPARE(labelledBy, caption.isEmpty() ? QStringList() : QStringList{caption});
+        if (!caption.isEmpty()) {
+            QCOMPARE(h.child<QLabel>(caption)->buddy(), memo(pane));
+        }
+    }
+
+    // Every message of the status line is spoken, and that the page is
+    // ready when a run ends with it: the line is shown as a notification.
+    void screenReadersHearTheStatusLine_data() {
+        QTest::addColumn<QString>("results");
+        QTest::addColumn<QString>("spoken");
+        QTest::newRow("instruction lines")
+            << QString() << QStringLiteral("抽選回数の入力に誤りがあります。");
+        QTest::newRow("bonus out of range")
+            << QStringLiteral("01 02 03 04 05 06 44\n").repeated(10)
+            << QStringLiteral("Ｂ数字には01～43の半角数字を２桁で入力して下さい。例：1→×、01→○");
+        QTest::newRow("page made")
+            << toPaneText(testing::kResults) << QStringLiteral("出目表を作成しました。");
+    }
+    void screenReadersHearTheStatusLine() {
+        QFETCH(QString, results);
+        QFETCH(QString, spoken);
+        if (!results.isEmpty()) {
+            memo(1)->setPlainText(toPaneText(testing::kSerials));
+            memo(2)->setPlainText(results);
+        }
+        static QStringList notices;
+        notices.clear();
+        // As when a screen reader listens.
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+        QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+            if (event->type() == QAccessible::ObjectShow &&
+                event->accessibleInterface()->role() == QAccessible::Notification) {
+                notices.append(event->accessibleInterface()->text(QAccessible::Name));
+            }
+        });
+        QTest::mouseClick(button(3), Qt::LeftButton);
+        waitForRunEnd();
+        QTRY_COMPARE(notices, QStringList{spoken});
+        QAccessible::installUpdateHandler(nullptr);
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(false);
+    }
+
+    // Return and keypad Enter press the focused command button, as Space
+    // does; a key held with Alt or Meta never types into a pane.
+    void keysDoWhatTheyAreFor_data() {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("panesCleared");
+        QTest::newRow("Return on クリア")
+            << QStringLiteral("Button5") << int{Qt::Key_Return} << 0 << true;
+        QTest::newRow("keypad Enter on クリア")
+            << QStringLiteral("Button5") << int{Qt::Key_Enter} << int{Qt::KeypadModifier} << true;
+        QTest::newRow("Alt+S in a pane")
+            << QStringLiteral("Memo1") << int{Qt::Key_S} << int{Qt::AltModifier} << false;
+        QTest::newRow("Alt+1 in a pane")
+            << QStringLiteral("Memo2") << int{Qt::Key_1} << int{Qt::AltModifier} << false;
+        QTest::newRow("Alt+Shift+C in a pane") << QStringLiteral("Memo1") << int{Qt::Key_C}
+                                               << int{Qt::AltModifier | Qt::ShiftModifier} << false;
+        QTest::newRow("Meta+C in a pane")
+            << QStringLiteral("Memo3") << int{Qt::Key_C} << int{Qt::MetaModifier} << false;
+    }
+    void keysDoWhatTheyAreFor() {
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, panesCleared);
+        memo(3)->setPlainText(QStringLiteral("page"));
+        const std::string before[] = {h.paneBytes(1), h.paneBytes(2), h.paneBytes(3)};
+        h.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
+        auto* target = h.child<QWidget>(focus);
+        target->setFocus();
+        QTest::keyClick(target, static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
+        for (int pane = 1; pane <= 3; ++pane) {
+            QCOMPARE(h.paneBytes(pane), panesCleared ? std::string() : before[pane - 1]);
         }
     }
 
