@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, and only those still missing.
 # Usage: scripts/deps.sh GROUP...
-# Groups: build window test browser fuzz lint package look
+# Groups: build window test browser fuzz lint package look orca
 set -euo pipefail
 
 packages=()
@@ -19,7 +19,8 @@ for group in "$@"; do
       command -v node >/dev/null || packages+=(nodejs)
       command -v npm >/dev/null || packages+=(npm)
       ;;
-    package) packages+=(dpkg-dev desktop-file-utils appstream) ;;
+    package) packages+=(dpkg-dev desktop-file-utils appstream weston qt6-wayland) ;;
+    orca)   packages+=(orca at-spi2-core python3-pyatspi xvfb xauth xdotool dbus-bin imagemagick) ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

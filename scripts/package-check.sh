@@ -48,4 +48,8 @@ sleep 3
 kill -0 "$pid" || { echo "numerlo did not stay up" >&2; exit 1; }
 kill -TERM "$pid"
 wait "$pid"
-echo "package check: installed, listed, started and quit cleanly"
+
+# And natively on Wayland, with the plugin the package recommends.
+dpkg-deb -f "$deb" Recommends | grep -q qt6-wayland || { echo "qt6-wayland not recommended" >&2; exit 1; }
+scripts/wayland-check.sh /usr/bin/numerlo
+echo "package check: installed, listed, started on X and Wayland, and quit cleanly"
