@@ -75,21 +75,37 @@ bool nameLeadsTo(const std::string& path, const struct stat& info) {
            now.st_ino == info.st_ino;
 }
 
+// The folder a path is in, opened to make files in, and the path's last
+// part.
+struct Folder {
+    std::string path;  // with its closing "/"
+    Descriptor dir{-1};
+    std::string leaf;
+};
+Folder folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    Folder folder;
+    folder.path = slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+    folder.leaf = slash == std::string::npos ? path : path.substr(slash + 1);
+    folder.dir = Descriptor(::open(folder.path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    return folder;
+}
+
 // A file being made in a folder, with no name until it is whole: killed
-// half-way, the save leaves nothing behind. Where the file system has no
-// unnamed files it has a hidden name from the start, removed again unless
-// the file takes its place.
+// half-way, the save leaves nothing behind. Asked to, it falls back where
+// the file system has no unnamed files to a hidden name from the start,
+// removed again unless the file takes its place.
 class NewFile {
   public:
-    NewFile(int folder, const std::string& leaf, mode_t mode)
-        : folder_(folder), file_(::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode)) {
-        if (!file_.valid() && (errno == EOPNOTSUPP || errno == EISDIR)) {
-            std::string hidden = "." + leaf + ".XXXXXX";
-            const std::string dir = openedPath(folder);
-            std::string full = dir + "/" + hidden;
+    enum class Unnamed { Only, OrHidden };
+    NewFile(const Folder& folder, mode_t mode, Unnamed unnamed)
+        : folder_(folder.dir.get()),
+          file_(::openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode)) {
+        const bool noUnnamedFiles = errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL;
+        if (!file_.valid() && noUnnamedFiles && unnamed == Unnamed::OrHidden) {
+            std::string full = folder.path + "." + folder.leaf + ".XXXXXX";
             file_ = Descriptor(::mkostemp(full.data(), O_CLOEXEC));
-            hidden_ = file_.valid() ? full.substr(dir.size() + 1) : std::string();
-            [[maybe_unused]] const int mode_set = file_.valid() ? ::fchmod(file_.get(), mode) : 0;
+            hidden_ = file_.valid() ? full.substr(folder.path.size()) : std::string();
         }
     }
     NewFile(const NewFile&) = delete;
@@ -99,7 +115,7 @@ class NewFile {
             ::unlinkat(folder_, hidden_.c_str(), 0);
         }
     }
-    [[nodiscard]] Descriptor& file() { return file_; }
+    [[nodiscard]] int fd() const { return file_.get(); }
     [[nodiscard]] bool valid() const { return file_.valid(); }
 
     // Gives the whole file a hidden name in its folder, for a moment: the
@@ -117,7 +133,7 @@ class NewFile {
         return !hidden_.empty();
     }
     // Moves the named file over `leaf`, or names the unnamed file `leaf`
-    // where nothing has that name yet.
+    // where nothing has that name yet (EEXIST where something has).
     bool take(const std::string& leaf) {
         const bool done = hidden_.empty()
                               ? link(leaf)
@@ -129,30 +145,19 @@ class NewFile {
     }
 
   private:
+    // Through /proc, or where it is not mounted by the file itself, which
+    // the kernel allows root (and everyone from Linux 6.10 on).
     bool link(const std::string& name) {
         const std::string self = "/proc/self/fd/" + std::to_string(file_.get());
-        return ::linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        return ::linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+               (errno == ENOENT &&
+                ::linkat(file_.get(), "", folder_, name.c_str(), AT_EMPTY_PATH) == 0);
     }
 
     int folder_;
     Descriptor file_;
     std::string hidden_;
 };
-
-// The folder a path is in, opened to make files in, and the path's last
-// part.
-struct Folder {
-    Descriptor dir{-1};
-    std::string leaf;
-};
-Folder folderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    Folder folder;
-    folder.leaf = slash == std::string::npos ? path : path.substr(slash + 1);
-    folder.dir = Descriptor(::open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    return folder;
-}
 
 // How replacing a file ended. One that could not keep the file what it was
 // (the folder takes no new file, or gives it an access list; no room for a
@@ -164,14 +169,14 @@ enum class Replacement { Done, WriteError, WriteInPlaceInstead, NameChanged };
 Replacement replaceAtomically(const std::string& target, const struct stat& info,
                               std::string_view bytes) {
     const Folder folder = folderOf(target);
-    NewFile out(folder.dir.get(), folder.leaf, info.st_mode & 07777);
+    NewFile out(folder, info.st_mode & 07777, NewFile::Unnamed::OrHidden);
     if (!folder.dir.valid() || !out.valid()) {
         return Replacement::WriteInPlaceInstead;
     }
     // A new file takes what the folder gives it (a default access list, a
     // label): it must come out as bare as the old one, with its mode and
     // group.
-    const int fd = out.file().get();
+    const int fd = out.fd();
     struct stat made {};
     if (::flistxattr(fd, nullptr, 0) > 0 || ::fchmod(fd, info.st_mode & 07777) != 0 ||
         ::fstat(fd, &made) != 0 ||
@@ -193,35 +198,42 @@ Replacement replaceAtomically(const std::string& target, const struct stat& info
 
 // A name that stands for nothing yet: the file is made whole before it takes
 // the name. A link to a missing file makes that file, as the shell's ">"
-// does, and is removed again if it cannot be written whole.
+// does.
 Attempt createFile(const std::string& path, std::string_view bytes) {
     struct stat link {};
-    if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        Descriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666));
-        if (!file.valid()) {
-            return Attempt::CannotCreate;
-        }
-        const std::string made = openedPath(file.get());
-        if (writeInPlace(file, bytes)) {
-            return Attempt::Saved;
-        }
-        if (!made.empty()) {
-            ::unlink(made.c_str());
-        }
-        return Attempt::WriteError;
-    }
+    const bool throughLink = ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
     const Folder folder = folderOf(path);
-    NewFile out(folder.dir.get(), folder.leaf, 0666);
-    if (!folder.dir.valid() || folder.leaf.empty() || !out.valid()) {
-        return Attempt::CannotCreate;
+    if (!throughLink && folder.dir.valid() && !folder.leaf.empty()) {
+        NewFile out(folder, 0666, NewFile::Unnamed::Only);
+        if (out.valid()) {
+            if (!writeAll(out.fd(), bytes) || !flush(out.fd())) {
+                return Attempt::WriteError;
+            }
+            if (out.take(folder.leaf)) {
+                return Attempt::Saved;
+            }
+            if (errno == EEXIST) {
+                return Attempt::NameChanged;
+            }
+        }
     }
-    if (!writeAll(out.file().get(), bytes) || !flush(out.file().get())) {
-        return Attempt::WriteError;
+    // Through a link, or where the folder makes no unnamed files or they
+    // cannot be named: made at its name at once, and removed again if it
+    // cannot be written whole.
+    Descriptor file(::open(path.c_str(),
+                           O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC | (throughLink ? 0 : O_EXCL),
+                           0666));
+    if (!file.valid()) {
+        return errno == EEXIST ? Attempt::NameChanged : Attempt::CannotCreate;
     }
-    if (out.take(folder.leaf)) {
+    const std::string made = throughLink ? openedPath(file.get()) : path;
+    if (writeInPlace(file, bytes)) {
         return Attempt::Saved;
     }
-    return errno == EEXIST ? Attempt::NameChanged : Attempt::CannotCreate;
+    if (!made.empty()) {
+        ::unlink(made.c_str());
+    }
+    return Attempt::WriteError;
 }
 
 // The page written over the file's own bytes, if the name still leads there

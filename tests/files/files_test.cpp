@@ -412,6 +412,11 @@ const std::vector<FileCase>& fileCases() {
          },
          Save{"page.html", kPage, SaveStatus::CannotCreate},
          {holds("page.html", "rival"), entriesAre("page.html")}},
+        {"NewFileMadeWithoutProc",
+         Who::Root,
+         [](auto&) { ::mount("numerlo-test", "/proc", "tmpfs", 0, nullptr); },
+         Save{"new.html", kPage, SaveStatus::Saved},
+         {holds("new.html", kPage)}},
         // Killed half-way, a save leaves the earlier page and nothing else.
         {"KilledWhileReplacingLeavesOnlyTheEarlierPage",
          Who::Anyone,
