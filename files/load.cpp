@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -36,6 +37,11 @@ std::optional<std::string> loadTextFile(const std::string& path, std::size_t mos
     }
     bytes.resize(got);
     return bytes;
+}
+
+std::optional<long> longestNameIn(const std::string& folder) {
+    const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return longest >= 0 ? std::optional<long>(longest) : std::nullopt;
 }
 
 }  // namespace numerlo

@@ -19,6 +19,10 @@ namespace numerlo {
 // finished, cannot be read.
 std::optional<std::string> loadTextFile(const std::string& path, std::size_t most);
 
+// The longest name, in bytes, a file in `folder` may have; nothing where
+// the folder cannot tell (it is gone, say).
+std::optional<long> longestNameIn(const std::string& folder);
+
 enum class SaveStatus { Saved, CannotCreate, WriteError };
 
 // Writes `bytes` as the whole content of the file the name stands for, in

@@ -9,7 +9,7 @@ for group in "$@"; do
   case "$group" in
     build)  packages+=(g++ cmake ninja-build pkg-config) ;;
     window) packages+=(qt6-base-dev fonts-horai-umefont qt6-translations-l10n) ;;
-    test)   packages+=(libgtest-dev libbenchmark-dev qt6-base-private-dev) ;;
+    test)   packages+=(libgtest-dev libbenchmark-dev qt6-base-private-dev xvfb xauth openbox x11-utils) ;;
     fuzz)   packages+=(clang libclang-rt-dev) ;;
     look)   packages+=(xvfb xauth imagemagick xdotool) ;;
     lint)   packages+=(clang-format clang-tidy) ;;

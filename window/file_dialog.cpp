@@ -4,19 +4,23 @@
 #include <QCheckBox>
 #include <QCompleter>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QMimeDatabase>
-#include <QScreen>
+#include <QPushButton>
 #include <QSettings>
 
-#include <algorithm>
+#include <optional>
 
+#include "dialog_placement.h"
+#include "text_files.h"
 #include "window_texts.h"
 
 namespace numerlo {
@@ -74,43 +78,107 @@ class NamesOnly : public QFileIconProvider {
     }
 };
 
-// Places a dialog as it is shown, when it has its final size: centred
-// across its screen and a third of the way down. A dialog larger than the
-// screen's free area (Qt's file dialog at a large scale) first shrinks to
-// fit it, and no dialog ends up under a panel. Until the window manager has
-// framed a dialog its frame is not known: it is taken to be the frame of the
-// window the dialog belongs to, so that the first showing stands where every
-// later one does.
-class PlaceWhenShown : public QObject {
+// Qt's dialog, taking any name it is given: Qt turns away a new name longer
+// than the folder allows (counting its UTF-16 units against NAME_MAX), with
+// its button greyed out and without a word. The load or save then fails on
+// that name and says why.
+class AnyNameDialog : public QFileDialog {
   public:
-    using QObject::QObject;
+    explicit AnyNameDialog(QWidget* parent) : QFileDialog(parent) {
+        setOption(QFileDialog::DontUseNativeDialog);  // Qt's widgets are made here
+        setFileMode(QFileDialog::AnyFile);            // a missing file is accepted; the load fails
+        // After Qt's own check of each edit, which was connected first.
+        if (auto* field = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            connect(field, &QLineEdit::textChanged, this, &AnyNameDialog::relight);
+        }
+    }
+
+    // The Open or Save button, Enter in the name field and a double click on
+    // a file all come here: each is connected to the accept() slot.
+    void accept() override {
+        if (refusedForLengthAlone()) {
+            const QStringList files = selectedFiles();
+            emit filesSelected(files);
+            emit fileSelected(files.first());
+            done(QDialog::Accepted);  // what QFileDialog::accept() does for a new name
+            return;
+        }
+        QFileDialog::accept();
+    }
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show) {
-            place(*static_cast<QWidget*>(watched));
+    // The button is made anew when the accept mode is set, so it is watched
+    // as the dialog shows.
+    void showEvent(QShowEvent* event) override {
+        if (QPushButton* button = acceptButton()) {
+            button->installEventFilter(this);
         }
-        return false;
+        QFileDialog::showEvent(event);
+    }
+
+    // Qt greys the button out whenever it checks the name again (on each
+    // edit, and when the selection or the modes change).
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange && watched == acceptButton()) {
+            relight();
+        }
+        return QFileDialog::eventFilter(watched, event);
     }
 
   private:
-    static void place(QWidget& dialog) {
-        const QRect screen = dialog.screen()->geometry();
-        const QRect area = dialog.screen()->availableGeometry();
-        QSize frame = dialog.frameGeometry().size() - dialog.size();
-        if (const QWidget* owner = dialog.parentWidget(); owner != nullptr && frame.isNull()) {
-            frame = owner->window()->frameGeometry().size() - owner->window()->size();
+    [[nodiscard]] QPushButton* acceptButton() const {
+        auto* box = findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        return box == nullptr ? nullptr
+                              : box->button(acceptMode() == AcceptOpen ? QDialogButtonBox::Open
+                                                                       : QDialogButtonBox::Save);
+    }
+
+    void relight() {
+        QPushButton* button = acceptButton();
+        if (button != nullptr && !button->isEnabled() && refusedForLengthAlone()) {
+            button->setEnabled(true);
         }
-        dialog.resize(
-            dialog.size().boundedTo(area.size() - frame).expandedTo(dialog.minimumSizeHint()));
-        const QSize outer = dialog.size() + frame;
-        const int left = screen.x() + (screen.width() - outer.width()) / 2;
-        const int top = screen.y() + (screen.height() - outer.height()) / 3;
-        dialog.move(
-            std::clamp(left, area.left(), std::max(area.left(), area.right() + 1 - outer.width())),
-            std::clamp(top, area.top(), std::max(area.top(), area.bottom() + 1 - outer.height())));
+    }
+
+    // Whether Qt's accept() would turn the typed name away for its length
+    // alone: one new file, not a folder, its name longer than the folder's
+    // limit as Qt counts it.
+    [[nodiscard]] bool refusedForLengthAlone() const {
+        const auto* field = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (fileMode() != AnyFile || field == nullptr || field->text().isEmpty() ||
+            field->text() == QLatin1String("..")) {
+            return false;
+        }
+        const QStringList files = selectedFiles();
+        if (files.size() != 1) {
+            return false;
+        }
+        const QFileInfo info(files.first());
+        if (info.exists() || info.isDir()) {
+            return false;
+        }
+        const std::optional<long> limit =
+            longestNameIn(QFile::encodeName(info.path()).toStdString());
+        return limit && info.fileName().size() > *limit;
     }
 };
+
+// Offers `path` so that taking it as it stands means that very path. When
+// its folder is gone, Qt stays in its own folder and offers the path less
+// its first slash, that is relative to that folder; the whole path is
+// offered then.
+void offerPath(QFileDialog& dialog, const QString& path) {
+    dialog.selectFile(path);
+    if (path.isEmpty()) {
+        return;
+    }
+    const QFileInfo info(path);
+    if (QDir(info.absolutePath()) != dialog.directory()) {
+        if (auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            field->setText(info.absoluteFilePath());
+        }
+    }
+}
 
 }  // namespace
 
@@ -120,11 +188,9 @@ QFileDialog& FileDialog::dialog() {
     }
     keepNoSettings();
     static NamesOnly namesOnly;  // outlives every dialog
-    dialog_ = new QFileDialog(&window_);
-    dialog_->setOption(QFileDialog::DontUseNativeDialog);
+    dialog_ = new AnyNameDialog(&window_);
     dialog_->setIconProvider(&namesOnly);
-    dialog_->setFileMode(QFileDialog::AnyFile);  // a missing file is accepted; the load fails
-    dialog_->installEventFilter(new PlaceWhenShown(dialog_));
+    new DialogPlacement(*dialog_, window_);
     if (kind_ == Kind::Open) {
         dialog_->setObjectName(QStringLiteral("OpenDialog1"));
         dialog_->setAcceptMode(QFileDialog::AcceptOpen);
@@ -149,7 +215,7 @@ QFileDialog& FileDialog::dialog() {
 QString FileDialog::ask() {
     QFileDialog& files = dialog();
     // Offer the name last confirmed in this dialog (none before first use).
-    files.selectFile(lastConfirmed_);
+    offerPath(files, lastConfirmed_);
     auto* nameField = files.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     const int result = runModal_(files);
     // The name field's list of matching names may outlive the dialog when

@@ -343,6 +343,27 @@ class FileTest : public QObject {
             (QStringList{QStringLiteral("QtProject.conf"), QStringLiteral("remembered")}));
     }
 
+    // Any name typed reaches the save, and the dialog offers it whole the
+    // next time. Qt's own dialog greys its button out for a name longer
+    // than the folder allows and turns it away without a word; and after a
+    // save into a folder that is gone it offers the path less its first
+    // slash, below the folder it stays in.
+    void everyNameReachesTheSaveAndComesBackWhole() {
+        h.realFileDialogs = true;
+        h.memo(3)->setPlainText(QStringLiteral("page"));
+        const QString tooLong = path(QString(300, u'a') + QStringLiteral(".html"));
+        const QString gone = path(QStringLiteral("gone/x.html"));
+        for (const QString& name : {tooLong, gone, QStringLiteral("/nonexistent/x.html")}) {
+            clickWith(4, name);
+            QCOMPARE(onlyErrorBox(), QStringLiteral("ﾌｧｲﾙ %1 を作成できません.").arg(name));
+        }
+        clickWith(4, std::nullopt);
+        QCOMPARE(h.dialogs.size(), std::size_t(4));
+        QVERIFY(!h.dialogs[0].objected);
+        QCOMPARE(h.dialogs[2].offered, gone);
+        QCOMPARE(h.dialogs[3].offered, QStringLiteral("/nonexistent/x.html"));
+    }
+
     void saveWritesThePaneExactly_data() {
         QTest::addColumn<bool>("run");
         QTest::addColumn<QString>("typed");

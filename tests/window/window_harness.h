@@ -202,6 +202,12 @@ class WindowHarness {
         fileAnswers.pop_front();
         QCoreApplication::processEvents();  // what the last use of the dialog left behind
         QTimer::singleShot(0, &files, [this, &files, typed] {
+            // Under a window manager, where it stands once it is framed.
+            if (!form->windowHandle()->frameMargins().isNull()) {
+                [[maybe_unused]] const bool framed = QTest::qWaitFor(
+                    [&files] { return !files.windowHandle()->frameMargins().isNull(); });
+                QTest::qWait(200);
+            }
             auto* nameField = files.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             dialogs.push_back({files.objectName(), nameField->text(), files.nameFilters(),
                                files.acceptMode(), files.frameGeometry(),
