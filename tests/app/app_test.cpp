@@ -1,7 +1,66 @@
-// The program as it starts: its title.
+// The program as it starts and ends: its title, and a clean end when the
+// session asks it to stop in the middle of a save.
+#include <QApplication>
+#include <QFileDialog>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include <dlfcn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <thread>
 
 #include "app_title.h"
+#include "quit_on_signal.h"
+#include "tform1.h"
+
+namespace {
+
+// How long each fsync of this process takes: a slow disk.
+std::atomic<int> slowDiskMs{0};
+
+// The window with its page saved to `path` through 保存 on a slow disk, and
+// SIGTERM sent while the save waits for the disk. Returns the exit code.
+int saveThenStop(const QString& path) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "numerlo";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    numerlo::TForm1 form(QStringLiteral("numerlo"));
+    numerlo::quitOnTerminationSignals(form);
+    form.setModalRunner([&path](QDialog& dialog) {
+        if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
+            files->selectFile(path);
+        }
+        return int{QDialog::Accepted};
+    });
+    form.findChild<QPlainTextEdit*>(QStringLiteral("Memo3"))->setPlainText(QStringLiteral("page"));
+    form.show();
+    slowDiskMs = 400;
+    QTimer::singleShot(0, &form, [&form] {
+        form.findChild<QPushButton*>(QStringLiteral("Button4"))->click();
+        QTimer::singleShot(100, [] { ::kill(::getpid(), SIGTERM); });
+    });
+    return QApplication::exec();
+}
+
+}  // namespace
+
+// Every fsync of this program, the save's included, comes here.
+extern "C" int fsync(int fd) {
+    static auto* const real = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(slowDiskMs.load()));
+    return real(fd);
+}
 
 class AppTest : public QObject {
     Q_OBJECT
@@ -12,6 +71,23 @@ class AppTest : public QObject {
         QCOMPARE(applicationTitle(QStringLiteral("numerlo")), QStringLiteral("numerlo"));
         QCOMPARE(applicationTitle(QStringLiteral("NUMERLO.EXE")), QStringLiteral("Numerlo"));
         QCOMPARE(applicationTitle(QStringLiteral("my.tool.bin")), QStringLiteral("my"));
+    }
+
+    // SIGTERM while a save waits ends the program cleanly once the page is
+    // saved whole.
+    void stoppedDuringASaveEndsOnceItIsSaved() {
+        const QTemporaryDir dir;
+        const QString page = dir.filePath(QStringLiteral("page.html"));
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::_exit(saveThenStop(page));
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        std::ifstream in(page.toStdString(), std::ios::binary);
+        QCOMPARE(std::string(std::istreambuf_iterator<char>(in), {}), std::string("page"));
     }
 };
 
