@@ -1,5 +1,8 @@
 // The main window as a person meets it, offscreen: layout, panes, the run on
 // real 1 ms triggers, the clear command and the error box.
+#include <QtGui/private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 #include <QAccessible>
 #include <QClipboard>
 #include <QFontMetrics>
@@ -13,9 +16,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
-#include <QtGui/private/qguiapplication_p.h>
-#include <qpa/qplatformaccessibility.h>
-#include <qpa/qplatformintegration.h>
 
 #include "memo_pane.h"
 #include "texts.h"
