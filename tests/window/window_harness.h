@@ -210,7 +210,9 @@ class WindowHarness {
             }
             auto* nameField = files.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             dialogs.push_back({files.objectName(), nameField->text(), files.nameFilters(),
-                               files.acceptMode(), files.frameGeometry(),
+                               // QWidget::frameGeometry() can read 1 x 1 for a moment.
+                               files.acceptMode(),
+                               files.geometry().marginsAdded(files.windowHandle()->frameMargins()),
                                files.screen()->geometry(), files.screen()->availableGeometry(),
                                files.directory().absolutePath(), false});
             // A question the dialog asks is noted and dismissed, so that
