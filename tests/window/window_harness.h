@@ -209,8 +209,9 @@ class WindowHarness {
                 QTest::qWait(200);
             }
             auto* nameField = files.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            // The frame from its margins: QWidget::frameGeometry() can read
+            // 1 x 1 for a moment under a window manager.
             dialogs.push_back({files.objectName(), nameField->text(), files.nameFilters(),
-                               // QWidget::frameGeometry() can read 1 x 1 for a moment.
                                files.acceptMode(),
                                files.geometry().marginsAdded(files.windowHandle()->frameMargins()),
                                files.screen()->geometry(), files.screen()->availableGeometry(),
