@@ -8,24 +8,19 @@
 #include <QTest>
 #include <QTimer>
 
-#include <dlfcn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <fstream>
-#include <thread>
 
 #include "app_title.h"
+#include "flush_hook.h"
 #include "quit_on_signal.h"
 #include "tform1.h"
 
 namespace {
-
-// How long each fsync of this process takes: a slow disk.
-std::atomic<int> slowDiskMs{0};
 
 // The window with its page saved to `path` through 保存 on a slow disk, and
 // SIGTERM sent while the save waits for the disk. Returns the exit code.
@@ -45,7 +40,7 @@ int saveThenStop(const QString& path) {
     });
     form.findChild<QPlainTextEdit*>(QStringLiteral("Memo3"))->setPlainText(QStringLiteral("page"));
     form.show();
-    slowDiskMs = 400;
+    numerlo::testing::duringFlush = numerlo::testing::slowDisk(std::chrono::milliseconds(400));
     QTimer::singleShot(0, &form, [&form] {
         form.findChild<QPushButton*>(QStringLiteral("Button4"))->click();
         QTimer::singleShot(100, [] { ::kill(::getpid(), SIGTERM); });
@@ -54,13 +49,6 @@ int saveThenStop(const QString& path) {
 }
 
 }  // namespace
-
-// Every fsync of this program, the save's included, comes here.
-extern "C" int fsync(int fd) {
-    static auto* const real = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"));
-    std::this_thread::sleep_for(std::chrono::milliseconds(slowDiskMs.load()));
-    return real(fd);
-}
 
 class AppTest : public QObject {
     Q_OBJECT

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <sched.h>
@@ -35,6 +34,7 @@
 #include <variant>
 #include <vector>
 
+#include "flush_hook.h"
 #include "save_method.h"
 #include "text_files.h"
 
@@ -128,10 +128,6 @@ void holdLease(const std::string& path) {
 
 // A reader of the FIFO `path` for the length of the case.
 int fifoReader = -1;
-
-// What happens while the files layer flushes a file to the disk: another
-// program at work, or the end of the process.
-std::function<void()> duringFlush;
 
 std::function<void()> once(std::function<void()> action) {
     return [action = std::move(action), done = false]() mutable {
@@ -578,12 +574,3 @@ INSTANTIATE_TEST_SUITE_P(Files, AnyName, ::testing::ValuesIn(fileCases()),
 
 }  // namespace
 }  // namespace numerlo::testing
-
-// Every fsync of this program, the files layer's included, comes here.
-extern "C" int fsync(int fd) {
-    static auto* const real = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"));
-    if (numerlo::testing::duringFlush) {
-        numerlo::testing::duringFlush();
-    }
-    return real(fd);
-}

@@ -8,19 +8,17 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <fstream>
-#include <thread>
 #include <utility>
 
+#include "flush_hook.h"
 #include "memo_pane.h"
 #include "pane_form.h"
 #include "window_harness.h"
@@ -58,10 +56,6 @@ class FileSizeLimit {
     rlimit saved_{};
 };
 
-// How long each fsync of this process takes on top of the disk's own time:
-// a USB stick or a network share.
-std::atomic<int> slowDiskMs{0};
-
 // Holds a lease on `path` in a process of its own, and lets go `afterMs`
 // after another program's open asked it to. False if the file system takes
 // no leases.
@@ -92,13 +86,6 @@ bool holdLease(const QString& path, int lease, int afterMs) {
 }
 
 }  // namespace
-
-// Every fsync of this program, the files layer's included, comes here.
-extern "C" int fsync(int fd) {
-    static auto* const real = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"));
-    std::this_thread::sleep_for(std::chrono::milliseconds(slowDiskMs.load()));
-    return real(fd);
-}
 
 class FileTest : public QObject {
     Q_OBJECT
@@ -462,7 +449,7 @@ class FileTest : public QObject {
         writeFile(file, "001\r\n");
         h.memo(3)->setPlainText(QStringLiteral("page"));
         if (wait == QStringLiteral("slow disk")) {
-            slowDiskMs = 400;
+            testing::duringFlush = testing::slowDisk(std::chrono::milliseconds(400));
         } else if (!holdLease(file, wait == QStringLiteral("read lease") ? F_RDLCK : F_WRLCK,
                               400)) {
             QSKIP("this file system takes no leases");
@@ -477,7 +464,7 @@ class FileTest : public QObject {
         });
         probe.start(20);
         clickWith(button, file);
-        slowDiskMs = 0;
+        testing::duringFlush = nullptr;
         ::wait(nullptr);
         QVERIFY(answeredWhileWaiting);
         QVERIFY(h.boxes.empty());
@@ -489,13 +476,13 @@ class FileTest : public QObject {
     // Closing the window while a save waits ends it once the page is saved.
     void closingWaitsForASaveUnderWay() {
         h.memo(3)->setPlainText(QStringLiteral("page"));
-        slowDiskMs = 300;
+        testing::duringFlush = testing::slowDisk(std::chrono::milliseconds(300));
         QTimer::singleShot(50, h.form.get(), [this] { h.form->close(); });
         h.fileAnswers.emplace_back(path("page.html"));
         h.click(4);
         QVERIFY(h.form->isVisible());
         QTRY_VERIFY(!h.form->isVisible());
-        slowDiskMs = 0;
+        testing::duringFlush = nullptr;
         QCOMPARE(readFile(path("page.html")), std::string("page"));
     }
 
