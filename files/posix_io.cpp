@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 
 #include <cerrno>
 #include <chrono>
@@ -12,7 +13,7 @@ namespace numerlo {
 
 namespace {
 
-// How long a device or FIFO that takes no more for now is waited for.
+// How long a device or FIFO that takes nothing more is waited for.
 constexpr std::chrono::milliseconds kStreamPatience{2000};
 
 }  // namespace
@@ -54,8 +55,20 @@ int openPromptly(const char* name, int flags) {
     }
 }
 
-bool writeAll(int fd, std::string_view bytes, off_t offset) {
+bool lockPromptly(int fd) {
     const auto deadline = std::chrono::steady_clock::now() + kStreamPatience;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) ||
+            std::chrono::steady_clock::now() >= deadline) {
+            return errno == ENOLCK || errno == EINVAL;  // a file system without locks: unguarded
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+bool writeAll(int fd, std::string_view bytes, off_t offset) {
+    auto deadline = std::chrono::steady_clock::now() + kStreamPatience;
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = offset != kWhereItStands
@@ -64,6 +77,7 @@ bool writeAll(int fd, std::string_view bytes, off_t offset) {
                               : ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
+            deadline = std::chrono::steady_clock::now() + kStreamPatience;  // it still reads
             continue;
         }
         if (n < 0 && errno == EINTR) {

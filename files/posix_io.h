@@ -61,6 +61,11 @@ class WriteSignalsHeld {
 // fails at once while the holder is asked to let go, and is tried again.
 int openPromptly(const char* name, int flags);
 
+// Takes the file for this process alone (an advisory lock, as another save
+// of this program takes it), waiting a moment for one under way; false if
+// it stays taken.
+bool lockPromptly(int fd);
+
 // Where a stream's bytes go: where it stands.
 inline constexpr off_t kWhereItStands = -1;
 

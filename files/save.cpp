@@ -75,6 +75,19 @@ bool nameLeadsTo(const std::string& path, const struct stat& info) {
            now.st_ino == info.st_ino;
 }
 
+// A hidden name beside `leaf`, told apart by `tag`; short where `leaf` is so
+// long that it would pass what a folder takes.
+std::string hiddenName(const std::string& leaf, const std::string& tag) {
+    constexpr std::size_t kLongestLeaf = 200;
+    return (leaf.size() > kLongestLeaf ? std::string(".numerlo-save") : "." + leaf) + "." + tag;
+}
+
+// Whether the page's file, `written`, is what `path` leads to now.
+bool nameHolds(const std::string& path, int written) {
+    struct stat page {};
+    return ::fstat(written, &page) == 0 && nameLeadsTo(path, page);
+}
+
 // The folder a path is in, opened to make files in, and the path's last
 // part.
 struct Folder {
@@ -103,7 +116,7 @@ class NewFile {
           file_(::openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode)) {
         const bool noUnnamedFiles = errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL;
         if (!file_.valid() && noUnnamedFiles && unnamed == Unnamed::OrHidden) {
-            std::string full = folder.path + "." + folder.leaf + ".XXXXXX";
+            std::string full = folder.path + hiddenName(folder.leaf, "XXXXXX");
             file_ = Descriptor(::mkostemp(full.data(), O_CLOEXEC));
             hidden_ = file_.valid() ? full.substr(folder.path.size()) : std::string();
         }
@@ -123,7 +136,7 @@ class NewFile {
     bool nameHidden(const std::string& leaf) {
         for (int tries = 0; hidden_.empty() && tries < 100; ++tries) {
             const std::string name =
-                "." + leaf + "." + std::to_string(::getpid()) + "-" + std::to_string(tries);
+                hiddenName(leaf, std::to_string(::getpid()) + "-" + std::to_string(tries));
             if (link(name)) {
                 hidden_ = name;
             } else if (errno != EEXIST) {
@@ -165,9 +178,10 @@ class NewFile {
 enum class Replacement { Done, WriteError, WriteInPlaceInstead, NameChanged };
 
 // A new file beside `target` holding `bytes`, with the old one's mode and
-// group, takes its place once every byte is written and flushed.
-Replacement replaceAtomically(const std::string& target, const struct stat& info,
-                              std::string_view bytes) {
+// group, takes its place once every byte is written and flushed, as long as
+// the name saved to, `path`, still leads there.
+Replacement replaceAtomically(const std::string& path, const std::string& target,
+                              const struct stat& info, std::string_view bytes) {
     const Folder folder = folderOf(target);
     NewFile out(folder, info.st_mode & 07777, NewFile::Unnamed::OrHidden);
     if (!folder.dir.valid() || !out.valid()) {
@@ -190,56 +204,91 @@ Replacement replaceAtomically(const std::string& target, const struct stat& info
     if (!out.nameHidden(folder.leaf)) {
         return Replacement::WriteInPlaceInstead;
     }
-    if (!isSameFile(target, info)) {
+    if (!isSameFile(target, info) || !nameLeadsTo(path, info)) {
         return Replacement::NameChanged;
     }
-    return out.take(folder.leaf) ? Replacement::Done : Replacement::WriteInPlaceInstead;
+    if (!out.take(folder.leaf)) {
+        return Replacement::WriteInPlaceInstead;
+    }
+    return nameHolds(path, fd) ? Replacement::Done : Replacement::NameChanged;
+}
+
+// Removes the name `leaf` in `folder` if it still stands for `written`.
+void unname(const Folder& folder, int written) {
+    struct stat named {};
+    struct stat page {};
+    if (::fstatat(folder.dir.get(), folder.leaf.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        ::fstat(written, &page) == 0 && named.st_dev == page.st_dev &&
+        named.st_ino == page.st_ino) {
+        ::unlinkat(folder.dir.get(), folder.leaf.c_str(), 0);
+    }
 }
 
 // A name that stands for nothing yet: the file is made whole before it takes
-// the name. A link to a missing file makes that file, as the shell's ">"
-// does.
+// the name.
+Attempt createUnnamedFirst(const std::string& path, const Folder& folder, std::string_view bytes,
+                           bool& tried) {
+    NewFile out(folder, 0666, NewFile::Unnamed::Only);
+    tried = out.valid();
+    if (!tried) {
+        return Attempt::CannotCreate;
+    }
+    if (!writeAll(out.fd(), bytes) || !flush(out.fd())) {
+        return Attempt::WriteError;
+    }
+    if (!out.take(folder.leaf)) {
+        tried = errno == EEXIST;  // else: unnamed files that cannot be named here
+        return Attempt::NameChanged;
+    }
+    if (!nameHolds(path, out.fd())) {
+        unname(folder, out.fd());  // a folder on the way was changed meanwhile
+        return Attempt::NameChanged;
+    }
+    return Attempt::Saved;
+}
+
+// A name that stands for nothing yet. A link to a missing file makes that
+// file, as the shell's ">" does; so does a folder that makes no unnamed
+// files. Such a file is made at its name at once, and removed again if it
+// cannot be written whole.
 Attempt createFile(const std::string& path, std::string_view bytes) {
     struct stat link {};
     const bool throughLink = ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
     const Folder folder = folderOf(path);
     if (!throughLink && folder.dir.valid() && !folder.leaf.empty()) {
-        NewFile out(folder, 0666, NewFile::Unnamed::Only);
-        if (out.valid()) {
-            if (!writeAll(out.fd(), bytes) || !flush(out.fd())) {
-                return Attempt::WriteError;
-            }
-            if (out.take(folder.leaf)) {
-                return Attempt::Saved;
-            }
-            if (errno == EEXIST) {
-                return Attempt::NameChanged;
-            }
+        bool tried = false;
+        const Attempt unnamedFirst = createUnnamedFirst(path, folder, bytes, tried);
+        if (tried) {
+            return unnamedFirst;
         }
     }
-    // Through a link, or where the folder makes no unnamed files or they
-    // cannot be named: made at its name at once, and removed again if it
-    // cannot be written whole.
     Descriptor file(::open(path.c_str(),
                            O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC | (throughLink ? 0 : O_EXCL),
                            0666));
-    if (!file.valid()) {
+    struct stat made {};
+    if (!file.valid() || ::fstat(file.get(), &made) != 0) {
         return errno == EEXIST ? Attempt::NameChanged : Attempt::CannotCreate;
     }
-    const std::string made = throughLink ? openedPath(file.get()) : path;
-    if (writeInPlace(file, bytes)) {
+    const std::string madePath = throughLink ? openedPath(file.get()) : path;
+    const bool written = writeInPlace(file, bytes);
+    if (written && nameLeadsTo(path, made)) {
         return Attempt::Saved;
     }
-    if (!made.empty()) {
-        ::unlink(made.c_str());
+    if (!madePath.empty()) {
+        ::unlink(madePath.c_str());
     }
-    return Attempt::WriteError;
+    return written ? Attempt::NameChanged : Attempt::WriteError;
 }
 
 // The page written over the file's own bytes, if the name still leads there
 // afterwards.
 Attempt writeInPlaceAt(const std::string& path, Descriptor& file, const struct stat& info,
                        std::string_view bytes) {
+    // Another save of the same file waits its turn instead of mixing its
+    // bytes with these.
+    if (!lockPromptly(file.get())) {
+        return Attempt::CannotCreate;
+    }
     if (!writeInPlace(file, bytes)) {
         return Attempt::WriteError;
     }
@@ -265,7 +314,7 @@ Attempt saveOnce(const std::string& path, std::string_view bytes) {
         case SaveMethod::WriteIntoStream:
             return savedIf(writeAll(file.get(), bytes) && file.close());
         case SaveMethod::ReplaceAtomically:
-            switch (replaceAtomically(target, opened.info, bytes)) {
+            switch (replaceAtomically(path, target, opened.info, bytes)) {
                 case Replacement::Done:
                     return Attempt::Saved;
                 case Replacement::WriteError:

@@ -78,10 +78,29 @@ class NamesOnly : public QFileIconProvider {
     }
 };
 
-// Qt's dialog, taking any name it is given: Qt turns away a new name longer
-// than the folder allows (counting its UTF-16 units against NAME_MAX), with
-// its button greyed out and without a word. The load or save then fails on
-// that name and says why.
+// A name with double quotes in the dialog's name field, as the user means
+// it. Qt reads such a name as a list of quoted names, and so greys its
+// button out for `x"` and goes into the folder d for `x"d`. The name is used
+// as typed, but for one pair of quotes around the whole of it, which only
+// mark where it begins and ends. Nothing for a name without quotes.
+std::optional<QString> quotedName(const QFileDialog& dialog) {
+    const auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QString typed = field != nullptr ? field->text() : QString();
+    if (!typed.contains(QLatin1Char('"'))) {
+        return std::nullopt;
+    }
+    if (typed.size() > 2 && typed.startsWith(QLatin1Char('"')) &&
+        typed.endsWith(QLatin1Char('"')) && typed.count(QLatin1Char('"')) == 2) {
+        typed = typed.mid(1, typed.size() - 2);
+    }
+    return QDir(dialog.directory()).absoluteFilePath(typed);
+}
+
+// Qt's dialog, taking any name it is given, as typed: Qt turns away a new
+// name longer than the folder allows (counting its UTF-16 units against
+// NAME_MAX), with its button greyed out and without a word, and misreads a
+// name with double quotes (see quotedName). The load or save then fails on
+// such a name if it must, and says why.
 class AnyNameDialog : public QFileDialog {
   public:
     explicit AnyNameDialog(QWidget* parent) : QFileDialog(parent) {
@@ -96,6 +115,15 @@ class AnyNameDialog : public QFileDialog {
     // The Open or Save button, Enter in the name field and a double click on
     // a file all come here: each is connected to the accept() slot.
     void accept() override {
+        if (const std::optional<QString> quoted = quotedName(*this)) {
+            if (QFileInfo(*quoted).isDir()) {
+                setDirectory(*quoted);  // as Qt goes into a folder named
+                findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->clear();
+                return;
+            }
+            done(QDialog::Accepted);
+            return;
+        }
         if (refusedForLengthAlone()) {
             const QStringList files = selectedFiles();
             emit filesSelected(files);
@@ -135,7 +163,8 @@ class AnyNameDialog : public QFileDialog {
 
     void relight() {
         QPushButton* button = acceptButton();
-        if (button != nullptr && !button->isEnabled() && refusedForLengthAlone()) {
+        if (button != nullptr && !button->isEnabled() &&
+            (quotedName(*this) || refusedForLengthAlone())) {
             button->setEnabled(true);
         }
     }
@@ -163,20 +192,18 @@ class AnyNameDialog : public QFileDialog {
     }
 };
 
-// Offers `path` so that taking it as it stands means that very path. When
-// its folder is gone, Qt stays in its own folder and offers the path less
-// its first slash, that is relative to that folder; the whole path is
-// offered then.
+// Offers `path` so that taking it as it stands means that very path. Where
+// its folder is gone, or is a file, Qt would stay in (or go into) a folder
+// that is none and offer the path less its first slash, that is relative to
+// that folder: the dialog stays where it is and the whole path is offered.
 void offerPath(QFileDialog& dialog, const QString& path) {
-    dialog.selectFile(path);
-    if (path.isEmpty()) {
+    const QFileInfo info(path);
+    if (path.isEmpty() || QFileInfo(info.absolutePath()).isDir()) {
+        dialog.selectFile(path);
         return;
     }
-    const QFileInfo info(path);
-    if (QDir(info.absolutePath()) != dialog.directory()) {
-        if (auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
-            field->setText(info.absoluteFilePath());
-        }
+    if (auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        field->setText(info.absoluteFilePath());
     }
 }
 
@@ -226,17 +253,7 @@ QString FileDialog::ask() {
     if (result != QDialog::Accepted) {
         return {};
     }
-    // Qt reads a name with double quotes as a list of quoted names. The name
-    // is used as typed, but for one pair of quotes around the whole of it,
-    // which only mark where it begins and ends.
-    QString typed = nameField != nullptr ? nameField->text() : QString();
-    const bool quoted = typed.contains(QLatin1Char('"'));
-    if (typed.size() > 2 && typed.startsWith(QLatin1Char('"')) &&
-        typed.endsWith(QLatin1Char('"')) && typed.count(QLatin1Char('"')) == 2) {
-        typed = typed.mid(1, typed.size() - 2);
-    }
-    const QString chosen =
-        quoted ? QDir(files.directory()).absoluteFilePath(typed) : files.selectedFiles().value(0);
+    const QString chosen = quotedName(files).value_or(files.selectedFiles().value(0));
     if (chosen.isEmpty()) {
         return {};
     }

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <sched.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -45,6 +46,8 @@ constexpr uid_t kNobody = 65534;
 const std::string kEarlier = "<HTML>the earlier page</HTML>\r\n";
 const std::string kPage = "<HTML>the new page</HTML>\r\n";
 const std::string kShortName = "saved";
+const std::string kHugePage(std::size_t{96} * 1024, 'x');  // more than a pipe holds
+const std::string kLongestName(255, 'p');
 const std::string kLargePage(std::size_t{64} * 1024, 'x');  // more than a full disk has room for
 
 std::string read(const std::string& path) {
@@ -121,6 +124,47 @@ void holdLease(const std::string& path) {
         ::fcntl(fd, F_SETLEASE, F_RDLCK);
         ::pause();  // the lease breaker's open sends SIGIO
         ::fcntl(fd, F_SETLEASE, F_UNLCK);
+        ::_exit(0);
+    }
+    ::usleep(100 * 1000);
+}
+
+// Holds `path` for this process alone for `ms`, as another save of this
+// program does, then writes `bytes` into it and lets go.
+pid_t otherSaver = -1;
+void saveInPlaceMeanwhile(const std::string& path, int ms, const std::string& bytes) {
+    int ready[2];
+    if (::pipe(ready) != 0) {
+        return;
+    }
+    otherSaver = ::fork();
+    if (otherSaver == 0) {
+        const int fd = ::open(path.c_str(), O_WRONLY);
+        ::flock(fd, LOCK_EX);
+        [[maybe_unused]] const auto told = ::write(ready[1], "!", 1);
+        ::usleep(static_cast<useconds_t>(ms) * 1000);
+        [[maybe_unused]] const auto written = ::pwrite(fd, bytes.data(), bytes.size(), 0);
+        ::_exit(0);
+    }
+    char held = 0;
+    [[maybe_unused]] const auto heard = ::read(ready[0], &held, 1);
+}
+
+// A reader of the FIFO `path` that takes 16 KiB at a time, with pauses a
+// little shorter than the save's patience, and counts what it got into
+// `got` beside it.
+pid_t slowReader = -1;
+void readSlowly(const std::string& dir) {
+    slowReader = ::fork();
+    if (slowReader == 0) {
+        const int fd = ::open((dir + "/fifo").c_str(), O_RDONLY);
+        std::string buffer(16 * 1024, '\0');
+        std::size_t got = 0;
+        for (ssize_t n = 1; n > 0; got += static_cast<std::size_t>(std::max<ssize_t>(n, 0))) {
+            ::usleep(1200 * 1000);
+            n = ::read(fd, buffer.data(), buffer.size());
+        }
+        write(dir + "/got", std::to_string(got));
         ::_exit(0);
     }
     ::usleep(100 * 1000);
@@ -208,6 +252,37 @@ Expectation readerGot(const std::string& bytes) {
         got.resize(static_cast<std::size_t>(
             std::max<ssize_t>(0, ::read(fifoReader, got.data(), got.size()))));
         return got == bytes ? std::string() : "the reader got \"" + got + "\"";
+    };
+}
+
+// What `name` holds once the other save is over.
+Expectation holdsAfterTheOther(const std::string& name, const std::string& bytes) {
+    return [=](const std::string& dir) {
+        ::waitpid(otherSaver, nullptr, 0);
+        return holds(name, bytes)(dir);
+    };
+}
+
+// The file a case started with.
+ino_t firstInode = 0;
+void remember(const std::string& path) {
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    firstInode = info.st_ino;
+}
+Expectation isNewFile(const std::string& name) {
+    return [=](const std::string& dir) {
+        struct stat info {};
+        ::stat((dir + "/" + name).c_str(), &info);
+        return info.st_ino != firstInode ? std::string() : name + " was written in place";
+    };
+}
+
+Expectation slowReaderGot(std::size_t bytes) {
+    return [bytes](const std::string& dir) {
+        ::waitpid(slowReader, nullptr, 0);
+        const std::string got = read(dir + "/got");
+        return got == std::to_string(bytes) ? std::string() : "the reader got " + got;
     };
 }
 
@@ -413,7 +488,45 @@ const std::vector<FileCase>& fileCases() {
          [](auto&) { ::mount("numerlo-test", "/proc", "tmpfs", 0, nullptr); },
          Save{"new.html", kPage, SaveStatus::Saved},
          {holds("new.html", kPage)}},
+        {"LinkRetargetedMidSaveLeavesThePageAtTheName",
+         Who::Anyone,
+         [](auto& d) {
+             write(d + "/a.html", kEarlier);
+             write(d + "/b.html", kEarlier);
+             ::symlink("a.html", (d + "/link.html").c_str());
+             duringFlush = once([d] {
+                 ::symlink("b.html", (d + "/.link").c_str());
+                 ::rename((d + "/.link").c_str(), (d + "/link.html").c_str());
+             });
+         },
+         Save{"link.html", kPage, SaveStatus::Saved},
+         {holds("link.html", kPage)}},
+        {"InPlaceSaveWaitsForAnotherUnderWay",
+         Who::Anyone,
+         [](auto& d) {
+             write(d + "/page.html", kEarlier);
+             ::link((d + "/page.html").c_str(), (d + "/other.html").c_str());
+             saveInPlaceMeanwhile(d + "/page.html", 300, "theirs");
+         },
+         Save{"page.html", kPage, SaveStatus::Saved},
+         {holdsAfterTheOther("other.html", kPage)}},
+        {"FifoReaderThatKeepsReadingGetsTheWholePage",
+         Who::Anyone,
+         [](auto& d) {
+             makeFifo(d + "/fifo");
+             readSlowly(d);
+         },
+         Save{"fifo", kHugePage, SaveStatus::Saved},
+         {slowReaderGot(kHugePage.size())}},
         // Killed half-way, a save leaves the earlier page and nothing else.
+        {"LongestNameIsReplacedNotWrittenInPlace",
+         Who::Anyone,
+         [](auto& d) {
+             write(d + "/" + kLongestName, kEarlier);
+             remember(d + "/" + kLongestName);
+         },
+         Save{kLongestName, kPage, SaveStatus::Saved},
+         {holds(kLongestName, kPage), isNewFile(kLongestName), entriesAre(kLongestName)}},
         {"KilledWhileReplacingLeavesOnlyTheEarlierPage",
          Who::Anyone,
          [](auto& d) { write(d + "/page.html", kEarlier); },

@@ -292,16 +292,24 @@ class FileTest : public QObject {
         h.memo(3)->setPlainText(QStringLiteral("page"));
         clickWith(1, path("missing.txt"));  // a missing file is accepted; the load says why not
         QCOMPARE(onlyErrorBox(), QStringLiteral("ﾌｧｲﾙ %1 は開けません.").arg(path("missing.txt")));
-        clickWith(4, path("page.html"));             // overwritten without a question
-        clickWith(4, path("abc"));                   // no extension added
-        clickWith(4, path("say \"hi\""));            // quotes and all, not a list of names
-        clickWith(4, u'"' + path("quoted") + u'"');  // but for a pair around the whole name
+        clickWith(4, path("page.html"));  // overwritten without a question
+        clickWith(4, path("abc"));        // no extension added
+        // Quotes and all, not a list of names, but for a pair around the
+        // whole name: Qt would grey its button out for x" and go into d for
+        // x"d.
+        QDir(dir->path()).mkdir(QStringLiteral("d"));
+        for (const QString& quoted :
+             {QStringLiteral("say \"hi\""), QStringLiteral("x\""), QStringLiteral("x\"d")}) {
+            clickWith(4, path(quoted));
+            QCOMPARE(readFile(path(quoted)), std::string("page"));
+        }
+        clickWith(4, u'"' + path("quoted") + u'"');
         QCOMPARE(readFile(path("page.html")), std::string("page"));
         QCOMPARE(readFile(path("abc")), std::string("page"));
-        QCOMPARE(readFile(path("say \"hi\"")), std::string("page"));
-        QCOMPARE(dirEntries(),
-                 (QStringList{QStringLiteral("abc"), QStringLiteral("page.html"),
-                              QStringLiteral("quoted"), QStringLiteral("say \"hi\"")}));
+        QCOMPARE(dirEntries(), (QStringList{QStringLiteral("abc"), QStringLiteral("d"),
+                                            QStringLiteral("page.html"), QStringLiteral("quoted"),
+                                            QStringLiteral("say \"hi\""), QStringLiteral("x\""),
+                                            QStringLiteral("x\"d")}));
         // Files are told apart by their names: a file's content is never read
         // to list it, as one that never gives it would hold the window.
         writeFile(path("noextension"), "%PDF-1.4\n");
@@ -310,7 +318,7 @@ class FileTest : public QObject {
                                      ->type(QFileInfo(path("noextension")));
         QVERIFY(listedAs !=
                 QMimeDatabase().mimeTypeForName(QStringLiteral("application/pdf")).comment());
-        QCOMPARE(h.dialogs.size(), std::size_t(5));
+        QCOMPARE(h.dialogs.size(), std::size_t(7));
         for (const testing::SeenDialog& seen : h.dialogs) {
             QVERIFY2(!seen.objected, qPrintable(seen.name));
             // Whole on the screen, centred across it, a third of the way down.
@@ -338,17 +346,22 @@ class FileTest : public QObject {
     void everyNameReachesTheSaveAndComesBackWhole() {
         h.realFileDialogs = true;
         h.memo(3)->setPlainText(QStringLiteral("page"));
+        writeFile(path("plain.html"), "a file, not a folder");
         const QString tooLong = path(QString(300, u'a') + QStringLiteral(".html"));
         const QString gone = path(QStringLiteral("gone/x.html"));
-        for (const QString& name : {tooLong, gone, QStringLiteral("/nonexistent/x.html")}) {
+        const QString underAFile = path(QStringLiteral("plain.html/x.html"));
+        for (const QString& name :
+             {tooLong, gone, underAFile, QStringLiteral("/nonexistent/x.html")}) {
             clickWith(4, name);
             QCOMPARE(onlyErrorBox(), QStringLiteral("ﾌｧｲﾙ %1 を作成できません.").arg(name));
         }
         clickWith(4, std::nullopt);
-        QCOMPARE(h.dialogs.size(), std::size_t(4));
+        QCOMPARE(h.dialogs.size(), std::size_t(5));
         QVERIFY(!h.dialogs[0].objected);
         QCOMPARE(h.dialogs[2].offered, gone);
-        QCOMPARE(h.dialogs[3].offered, QStringLiteral("/nonexistent/x.html"));
+        QCOMPARE(h.dialogs[3].offered, underAFile);
+        QVERIFY(QFileInfo(h.dialogs[3].folder).isDir());
+        QCOMPARE(h.dialogs[4].offered, QStringLiteral("/nonexistent/x.html"));
     }
 
     void saveWritesThePaneExactly_data() {
