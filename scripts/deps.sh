@@ -20,7 +20,8 @@ for group in "$@"; do
       command -v npm >/dev/null || packages+=(npm)
       ;;
     package) packages+=(dpkg-dev desktop-file-utils appstream weston qt6-wayland) ;;
-    orca)   packages+=(orca at-spi2-core python3-pyatspi xvfb xauth xdotool dbus-bin imagemagick) ;;
+    orca)   packages+=(orca at-spi2-core python3-pyatspi xvfb xauth openbox x11-utils xdotool dbus-bin
+                       imagemagick) ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

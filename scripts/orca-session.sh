@@ -8,7 +8,8 @@
 #   scripts/orca-session.sh [path/to/numerlo]
 #
 # Installs what it needs (scripts/deps.sh orca): orca, at-spi2-core,
-# python3-pyatspi, xvfb, xauth, xdotool, dbus-bin and imagemagick. Build the
+# python3-pyatspi, xvfb, xauth, openbox, x11-utils, xdotool, dbus-bin and
+# imagemagick. Build the
 # program first (scripts/test.sh or scripts/start.sh).
 #
 # Settings, all optional:
@@ -72,6 +73,15 @@ unset LC_ALL LANGUAGE
 # Qt 6 turns its AT-SPI bridge on when the session says a screen reader
 # runs, or always with this.
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+
+# A window manager, as on a desktop: it makes the window active again when a
+# dialog or box closes, which is what a screen reader follows.
+openbox >"$out/openbox.out" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+  sleep 0.1
+done
 
 # The accessibility bus; its registry daemon starts on it when first asked.
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$out/at-spi.out" 2>&1 &

@@ -19,7 +19,6 @@ QPlainTextEdit* makeTextView(const QString& text, QWidget* box) {
     auto* view = new QPlainTextEdit(box);
     view->setObjectName(QStringLiteral("ErrorText"));
     view->setReadOnly(true);
-    view->setFocusPolicy(Qt::NoFocus);  // Enter and Esc stay with the OK button
     view->setFrameShape(QFrame::NoFrame);
     view->viewport()->setAutoFillBackground(false);
     view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -96,6 +95,9 @@ void ErrorBox::fitToScreen(QPlainTextEdit& view, const QString& text, const QRec
     // narrow the view, wrap a line more and so be needed.
     const bool scrolls = needed > maxHeight;
     view.setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    // Text that scrolls can be reached with Tab and scrolled with the keys;
+    // Enter and Esc still go to the box, which the view leaves alone.
+    view.setFocusPolicy(scrolls ? Qt::TabFocus : Qt::NoFocus);
     view.setFixedSize(
         static_cast<int>(std::ceil(size.width())) + kSlack + (scrolls ? scrollBar : 0),
         std::min(needed, maxHeight));

@@ -14,6 +14,7 @@
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QMimeDatabase>
+#include <QPointer>
 #include <QPushButton>
 #include <QSettings>
 
@@ -244,7 +245,15 @@ QString FileDialog::ask() {
     // Offer the name last confirmed in this dialog (none before first use).
     offerPath(files, lastConfirmed_);
     auto* nameField = files.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    const QPointer<QWidget> focus = window_.focusWidget();
     const int result = runModal_(files);
+    // The window active again, with the focus where it was: a dialog closed
+    // by Return in its list of matching names leaves neither, and a screen
+    // reader then says nothing more.
+    window_.activateWindow();
+    if (focus != nullptr) {
+        focus->setFocus(Qt::ActiveWindowFocusReason);
+    }
     // The name field's list of matching names may outlive the dialog when
     // Enter took the name while it showed.
     if (nameField != nullptr && nameField->completer() != nullptr) {

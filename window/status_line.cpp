@@ -8,49 +8,58 @@ namespace numerlo {
 
 namespace {
 
-// The status line as screen readers see it: a notification whose name is
-// the text shown, or what is said in its place while it shows none.
 class StatusLineAccessible : public QAccessibleWidget {
   public:
-    explicit StatusLineAccessible(QWidget* line)
+    explicit StatusLineAccessible(StatusLine* line)
         : QAccessibleWidget(line, QAccessible::Notification) {}
 
     [[nodiscard]] QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Name) {
-            const auto* line = static_cast<const QLabel*>(widget());
-            return line->text().isEmpty() ? line->accessibleName() : line->text();
-        }
-        return QAccessibleWidget::text(t);
+        return t == QAccessible::Name ? static_cast<const StatusLine*>(widget())->spokenText()
+                                      : QAccessibleWidget::text(t);
     }
 };
 
-QAccessibleInterface* statusLineAccessible(const QString& className, QObject* object) {
-    if (className == QLatin1String("numerlo::StatusLine") && object != nullptr &&
-        object->isWidgetType()) {
-        return new StatusLineAccessible(static_cast<QWidget*>(object));
+QAccessibleInterface* withOwnRole(const QString& className, QObject* object) {
+    if (object == nullptr || !object->isWidgetType()) {
+        return nullptr;
+    }
+    if (className == QLatin1String("numerlo::StatusLine")) {
+        return new StatusLineAccessible(static_cast<StatusLine*>(object));
+    }
+    if (className == QLatin1String("numerlo::TForm1")) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
     }
     return nullptr;
 }
 
 }  // namespace
 
-StatusLine::StatusLine(QWidget* parent) : QLabel(parent) {
+void installAccessibleRoles() {
     static const bool installed = [] {
-        QAccessible::installFactory(statusLineAccessible);
+        QAccessible::installFactory(withOwnRole);
         return true;
     }();
     (void)installed;
 }
 
+StatusLine::StatusLine(QWidget* parent) : QLabel(parent) {}
+
+QString StatusLine::spokenText() const {
+    return text().isEmpty() ? accessibleName() : text();
+}
+
 void StatusLine::say(const QString& text, const QString& spoken) {
     setText(text);
     setAccessibleName(text.isEmpty() ? spoken : QString());
-    if (text.isEmpty() && spoken.isEmpty()) {
+    const QString said = spokenText();
+    if (said.isEmpty()) {
         return;
     }
-    QTimer::singleShot(0, this, [this] {
-        QAccessibleEvent shown(this, QAccessible::ObjectShow);
-        QAccessible::updateAccessibility(&shown);
+    QTimer::singleShot(0, this, [this, said] {
+        if (spokenText() == said) {
+            QAccessibleEvent shown(this, QAccessible::ObjectShow);
+            QAccessible::updateAccessibility(&shown);
+        }
     });
 }
 

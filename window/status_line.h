@@ -6,6 +6,8 @@
 
 #include <QLabel>
 
+class QAccessibleInterface;
+
 namespace numerlo {
 
 class StatusLine : public QLabel {
@@ -16,9 +18,20 @@ class StatusLine : public QLabel {
 
     // Shows `text`. A screen reader speaks it, or `spoken` when `text` is
     // empty; nothing when both are. Spoken once the events already queued
-    // have been handled, so that the focus going back to a button is spoken
-    // first and does not cut the message short.
+    // have been handled, so that what they do is spoken first and does not
+    // cut the message short, and not at all if the line says something else
+    // by then (the next run's busy text).
     void say(const QString& text, const QString& spoken = {});
+
+    // What a screen reader reads of the line: its text, or what was said in
+    // its place while it shows none.
+    [[nodiscard]] QString spokenText() const;
 };
+
+// The window's controls as screen readers see them, where Qt's own reading
+// falls short: the main window as a window (Qt calls a plain top-level
+// widget a filler, which has no title to read) and the status line as a
+// notification. Install once, before the window is made.
+void installAccessibleRoles();
 
 }  // namespace numerlo

@@ -57,10 +57,8 @@ QString joinLines(const QString (&lines)[10]) {
 }  // namespace
 
 TForm1::TForm1(QString appTitle, QWidget* parent)
-    : QWidget(parent),
-      appTitle_(std::move(appTitle)),
-      busyFocus_(*this),
-      run_(*this, NUMERLO_HOME_URL) {
+    : QWidget(parent), appTitle_(std::move(appTitle)), run_(*this, NUMERLO_HOME_URL) {
+    installAccessibleRoles();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(window_texts::kCaption);
     // The icon once the window is up: decoding its images and handing them to
@@ -289,7 +287,15 @@ void TForm1::addToOutputPane(const std::string& text) {
 }
 
 bool TForm1::focusNextPrevChild(bool next) {
-    return busyFocus_.holding() || QWidget::focusNextPrevChild(next);
+    // A command button being disabled, and Tab while it is, leave the focus
+    // where it is. Qt would hand it to the next control in the chain, after
+    // the buttons the output pane, where a Space or Enter meant for 作成
+    // would be typed in front of the page. A disabled button takes no keys,
+    // and a screen reader hears of no focus moving away and back.
+    if (const QWidget* focus = focusWidget(); focus != nullptr && !focus->isEnabled()) {
+        return true;
+    }
+    return QWidget::focusNextPrevChild(next);
 }
 
 void TForm1::setButtonEnabled(int button, bool enabled) {
@@ -297,10 +303,11 @@ void TForm1::setButtonEnabled(int button, bool enabled) {
         return;
     }
     QPushButton* target = buttons_[static_cast<std::size_t>(button - 1)];
-    if (enabled) {
-        busyFocus_.enable(*target);
-    } else {
-        busyFocus_.disable(*target);
+    target->setEnabled(enabled);
+    // Qt gives the focus to no disabled control: the window made active
+    // while the button waited (a dialog had just closed) has none yet.
+    if (enabled && focusWidget() == target && isActiveWindow() && !target->hasFocus()) {
+        target->setFocus(Qt::ActiveWindowFocusReason);
     }
 }
 
@@ -347,7 +354,7 @@ void TForm1::Button5Click() {
     Memo1->clear();
     Memo2->clear();
     Memo3->clear();
-    Label3->clear();
+    Label3->say(QString());
 }
 
 }  // namespace numerlo

@@ -16,7 +16,6 @@
 #include <array>
 #include <string>
 
-#include "busy_focus.h"
 #include "file_command.h"
 #include "file_dialog.h"
 #include "memo_pane.h"
@@ -77,7 +76,7 @@ class TForm1 : public QWidget, public RunWindow {
   protected:
     // Closing waits for a file command under way to end, with its box.
     void closeEvent(QCloseEvent* event) override;
-    // Tab does not move the focus into a pane while a run holds it.
+    // Tab does not move the focus off a disabled button.
     bool focusNextPrevChild(bool next) override;
 
   private:
@@ -124,7 +123,6 @@ class TForm1 : public QWidget, public RunWindow {
     FileDialog OpenDialog1{FileDialog::Kind::Open, *this, runModal_};  // both load commands
     FileDialog SaveDialog1{FileDialog::Kind::Save, *this, runModal_};
 
-    BusyFocus busyFocus_;
     TableRun run_;
     FileCommand fileCommand_;  // last: a command under way ends before anything else goes
     bool closeWhenIdle_ = false;

@@ -364,6 +364,22 @@ class FileTest : public QObject {
         QCOMPARE(h.dialogs[4].offered, QStringLiteral("/nonexistent/x.html"));
     }
 
+    // Return in the list of matching names under the name field takes the
+    // name, and the window is active again as the dialog closes: a screen
+    // reader follows the focus back to the button.
+    void theWindowIsActiveAgainAfterTheNameList() {
+        h.realFileDialogs = true;
+        h.enterFromTheNameList = true;
+        writeFile(path("serials.txt"), "001\r\n");
+        h.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
+        h.button(1)->setFocus();
+        clickWith(1, path("serials.txt"));
+        QCOMPARE(h.paneBytes(1), std::string("001\r\n"));
+        QTRY_COMPARE(QApplication::activeWindow(), h.form.get());
+        QCOMPARE(QApplication::focusWidget(), h.button(1));
+    }
+
     void saveWritesThePaneExactly_data() {
         QTest::addColumn<bool>("run");
         QTest::addColumn<QString>("typed");

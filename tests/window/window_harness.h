@@ -39,9 +39,10 @@ struct ShownBox {
     QString shown;  // what the box displays of its text
     QRect frame;    // where it stood, and the part of the screen it may use
     QRect screenArea;
-    bool textInside = false;  // the text's widget lies wholly within the box
-    bool scrolls = false;     // and the text is longer than it shows at once
-    QString read;             // what a screen reader reads of it
+    bool textInside = false;       // the text's widget lies wholly within the box
+    bool scrolls = false;          // and the text is longer than it shows at once
+    QString read;                  // what a screen reader reads of it
+    bool keysReachTheEnd = false;  // the keyboard scrolls the text to its end
 };
 
 struct SeenDialog {
@@ -71,12 +72,16 @@ class WindowHarness {
     // dialog's own name field and its Open or Save button clicked, from
     // inside its event loop.
     bool realFileDialogs = false;
+    // With real dialogs: the name's last letter typed, so that the list of
+    // matching names shows, and Return pressed in that list.
+    bool enterFromTheNameList = false;
 
     bool start() {
         boxes.clear();
         dialogs.clear();
         fileAnswers.clear();
         realFileDialogs = false;
+        enterFromTheNameList = false;
         form = std::make_unique<TForm1>(QStringLiteral("numerlo"));
         form->setModalRunner([this](QDialog& dialog) { return answer(dialog); });
         form->show();
@@ -144,6 +149,16 @@ class WindowHarness {
         return rich ? QTextDocumentFragment::fromHtml(label->text()).toPlainText() : label->text();
     }
 
+    // Whether a keyboard alone scrolls the box's text to its end: Tab, End.
+    static bool keysReachTheEnd(QMessageBox& box, const QPlainTextEdit* view) {
+        if (view == nullptr || view->verticalScrollBar()->maximum() == 0) {
+            return false;
+        }
+        QTest::keyClick(box.focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(box.focusWidget(), Qt::Key_End);
+        return view->verticalScrollBar()->value() == view->verticalScrollBar()->maximum();
+    }
+
     // What a screen reader reads of an alert: the text of its visible
     // labels, or its description where it shows none.
     static QString readAloud(QMessageBox& box) {
@@ -166,11 +181,12 @@ class WindowHarness {
                 textWidget = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
             }
             const auto* view = qobject_cast<const QPlainTextEdit*>(textWidget);
-            boxes.push_back(
-                {box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
-                 shownText(*box), box->frameGeometry(), box->screen()->availableGeometry(),
-                 textWidget != nullptr && box->rect().contains(textWidget->geometry()),
-                 view != nullptr && view->verticalScrollBar()->isVisible(), readAloud(*box)});
+            boxes.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
+                             shownText(*box), box->frameGeometry(),
+                             box->screen()->availableGeometry(),
+                             textWidget != nullptr && box->rect().contains(textWidget->geometry()),
+                             view != nullptr && view->verticalScrollBar()->isVisible(),
+                             readAloud(*box), keysReachTheEnd(*box, view)});
             box->hide();
             return QMessageBox::Ok;
         }
@@ -229,9 +245,15 @@ class WindowHarness {
             objections.start(10);
             // Pasted rather than typed key by key: the dialog completes and
             // selects each folder of a path as it is typed.
-            QGuiApplication::clipboard()->setText(typed);
+            QGuiApplication::clipboard()->setText(enterFromTheNameList ? typed.chopped(1) : typed);
             nameField->selectAll();
             QTest::keyClick(nameField, Qt::Key_V, Qt::ControlModifier);
+            if (enterFromTheNameList) {
+                QTest::keyClicks(nameField, typed.right(1));
+                if (QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; })) {
+                    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Return);
+                }
+            }
             if (QWidget* completions = QApplication::activePopupWidget()) {
                 completions->close();  // the name field's list of matching names
             }

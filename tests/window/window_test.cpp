@@ -437,10 +437,13 @@ class WindowTest : public QObject {
             QTest::keyClick(button(3), Qt::Key_Space);
         }
         QVERIFY(h.form->run().running());
+        // The focus stays on 作成 throughout: a screen reader hears of no
+        // focus moving away and back.
         for (int i = 0; i < 10; ++i) {
             for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Tab, Qt::Key_A,
                                       Qt::Key_Backtab, Qt::Key_B}) {
                 QTest::keyClick(QApplication::focusWidget(), key);
+                QCOMPARE(QApplication::focusWidget(), button(3));
             }
         }
         waitForRunEnd();
@@ -605,6 +608,7 @@ class WindowTest : public QObject {
         if (path.size() < 1000) {
             QVERIFY(!box.scrolls);  // all of it shows at once; only a very long path may scroll
         }
+        QCOMPARE(box.keysReachTheEnd, box.scrolls);
     }
 
     // A screen reader names each pane: by the caption under it, or by a
@@ -622,6 +626,8 @@ class WindowTest : public QObject {
         QFETCH(int, pane);
         QFETCH(QString, caption);
         QFETCH(QString, name);
+        // The window itself is a window, whose title a screen reader reads.
+        QCOMPARE(QAccessible::queryAccessibleInterface(h.form.get())->role(), QAccessible::Window);
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(memo(pane));
         QVERIFY(iface != nullptr);
         QCOMPARE(iface->text(QAccessible::Name), name);
@@ -668,6 +674,16 @@ class WindowTest : public QObject {
         QTest::mouseClick(button(3), Qt::LeftButton);
         waitForRunEnd();
         QTRY_COMPARE(notices, QStringList{spoken});
+        // A message the next run's busy text replaces before it is spoken is
+        // not spoken, nor the busy text; クリア leaves nothing to read.
+        h.form->setStatusLine("old message");
+        h.form->setStatusLine(std::string(texts::kBusy));
+        QTest::qWait(20);
+        QCOMPARE(notices, QStringList{spoken});
+        QTest::mouseClick(button(5), Qt::LeftButton);
+        QCOMPARE(QAccessible::queryAccessibleInterface(h.child<QLabel>(QStringLiteral("Label3")))
+                     ->text(QAccessible::Name),
+                 QString());
         QAccessible::installUpdateHandler(nullptr);
         QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(false);
     }
