@@ -470,7 +470,7 @@ class FileTest : public QObject {
         h.memo(3)->setPlainText(QStringLiteral("page"));
         slowDiskMs = 300;
         QTimer::singleShot(50, h.form.get(), [this] { h.form->close(); });
-        h.fileAnswers.push_back(path("page.html"));
+        h.fileAnswers.emplace_back(path("page.html"));
         h.click(4);
         QVERIFY(h.form->isVisible());
         QTRY_VERIFY(!h.form->isVisible());
