@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "pane_text.h"
+#include "wrap_layout.h"
 
 namespace numerlo {
 
@@ -42,33 +43,6 @@ bool holdsStandIn(const QString& text) {
     return numerlo::holdsStandIn(utf16(text));
 }
 
-// The longest stretch of `text` between two places where Qt may break a
-// line, as its own line breaker finds them: laid out at no width without
-// breaking anywhere, each line holds one such stretch. This costs time in
-// proportion to the text, where wrapping a long stretch costs its square.
-qsizetype longestUnbrokenRun(QString text, const QFont& font) {
-    // Stand-ins break like letters, and a letter is far quicker to shape
-    // than a character no face has.
-    std::replace_if(
-        text.begin(), text.end(), [](QChar c) { return isStandIn(c.unicode()); }, QChar(u'x'));
-    QTextLayout layout(text, font);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WordWrap);
-    layout.setTextOption(option);
-    qsizetype longest = 0;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(0);
-        qsizetype end = line.textStart() + line.textLength();
-        while (end > line.textStart() && text[end - 1].isSpace()) {
-            --end;  // blanks at a line's end never wrap
-        }
-        longest = std::max(longest, end - line.textStart());
-    }
-    layout.endLayout();
-    return longest;
-}
-
 }  // namespace
 
 MemoPane::MemoPane(Role role, QWidget* parent) : QPlainTextEdit(parent), role_(role) {
@@ -78,7 +52,7 @@ MemoPane::MemoPane(Role role, QWidget* parent) : QPlainTextEdit(parent), role_(r
         setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        connect(document(), &QTextDocument::contentsChange, this, &MemoPane::keepWrappingQuick);
+        new WrapLayout(document(), viewport());  // owned by the document
     } else {
         setLineWrapMode(QPlainTextEdit::NoWrap);
         setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -123,13 +97,15 @@ bool MemoPane::setBytes(std::string_view bytes) {
     if (bytes.size() > kPaneLimitBytes) {
         return false;
     }
-    const QString text = toPaneText(bytes);
-    // Wrapping anywhere before a long stretch is laid out; back at word
-    // boundaries only once the old text, which may hold one, is gone.
-    if (role_ == Role::Input && longestUnbrokenRun(text, font()) > kUnbrokenRunLimit) {
-        wrapAnywhere(true);
-    }
-    setPlainText(text);
+    // Replaced in the document: setPlainText() would lay a long line out
+    // twice. Turning undo off and on empties the undo history, as
+    // setPlainText() does.
+    QTextDocument* doc = document();
+    doc->setUndoRedoEnabled(false);
+    doc->setPlainText(toPaneText(bytes));
+    doc->setUndoRedoEnabled(true);
+    doc->setModified(false);
+    setTextCursor(QTextCursor(doc));
     return true;
 }
 
@@ -153,64 +129,51 @@ void MemoPane::addBytes(std::string_view bytes) {
 
 std::optional<QString> MemoPane::admit(int from, int to, const QString& text, Refusal refusal) {
     std::optional<QString> formed = inPaneForm(text);
-    if (!formed || !fitsLimit(from, to, *formed)) {
+    if (formed) {
+        const QString before = document()->toRawText();
+        from = std::clamp(from, 0, static_cast<int>(before.size()));
+        to = std::clamp(to, from, static_cast<int>(before.size()));
+        if (!fitsLimit(before, QString(before).replace(from, to - from, *formed))) {
+            formed.reset();
+        }
+    }
+    if (!formed) {
         if (refusal == Refusal::Beep) {
             QApplication::beep();
         } else {
             emit tooLarge();
         }
-        return std::nullopt;
     }
-    prepareWrapping(from, to, *formed);
     return formed;
 }
 
-bool MemoPane::fitsLimit(int from, int to, const QString& formed) const {
-    const QString before = document()->toRawText();
-    from = std::clamp(from, 0, static_cast<int>(before.size()));
-    to = std::clamp(to, from, static_cast<int>(before.size()));
-    QString after = before;
-    after.replace(from, to - from, formed);
+bool MemoPane::fitsLimit(const QString& before, const QString& after) {
     const std::size_t size = toBytes(after).size();
     return size <= kPaneLimitBytes || size <= toBytes(before).size();
 }
 
-void MemoPane::prepareWrapping(int from, int to, const QString& formed) {
-    if (role_ != Role::Input || wordWrapMode() == QTextOption::WrapAnywhere) {
-        return;
+bool MemoPane::nearStandIn(int from, int to, const QString& text) const {
+    if (holdsStandIn(text)) {
+        return true;
     }
-    // Only the lines the edit makes can hold a longer stretch.
-    QString after = document()->toRawText();
-    from = std::clamp(from, 0, static_cast<int>(after.size()));
-    to = std::clamp(to, from, static_cast<int>(after.size()));
-    after.replace(from, to - from, formed);
-    const auto isBreak = [](QChar c) { return c == u'\n' || c == QChar::ParagraphSeparator; };
-    qsizetype start = from;
-    while (start > 0 && !isBreak(after[start - 1])) {
-        --start;
-    }
-    qsizetype end = from + formed.size();
-    while (end < after.size() && !isBreak(after[end])) {
-        ++end;
-    }
-    if (longestUnbrokenRun(after.mid(start, end - start), font()) > kUnbrokenRunLimit) {
-        wrapAnywhere(true);
-    }
-}
-
-void MemoPane::applyAndReread(int from, int to, const QString& formed,
-                              const std::function<void()>& edit) {
+    // The lines an edit may join, too.
     const QTextBlock first = document()->findBlock(from).previous();
     const QTextBlock last = document()->findBlock(to).next();
-    bool nearStandIn = holdsStandIn(formed);
-    for (QTextBlock block = first.isValid() ? first : document()->findBlock(from);
-         block.isValid() && !nearStandIn; block = block.next()) {
-        nearStandIn = holdsStandIn(block.text());
+    for (QTextBlock block = first.isValid() ? first : document()->findBlock(from); block.isValid();
+         block = block.next()) {
+        if (holdsStandIn(block.text())) {
+            return true;
+        }
         if (block == last) {
             break;
         }
     }
-    if (!nearStandIn) {
+    return false;
+}
+
+void MemoPane::applyAndReread(int from, int to, const QString& formed,
+                              const std::function<void()>& edit) {
+    if (!nearStandIn(from, to, formed)) {
         edit();  // the usual case: nothing can combine
         return;
     }
@@ -218,15 +181,16 @@ void MemoPane::applyAndReread(int from, int to, const QString& formed,
     QTextCursor group(document());
     group.beginEditBlock();
     edit();
-    rereadStandIns(from, textCursor().position());
+    rereadStandIns(from, from + static_cast<int>(formed.size()));
     group.endEditBlock();
     ensureCursorVisible();
 }
 
 void MemoPane::rereadStandIns(int from, int to) {
     QTextDocument* doc = document();
-    const QTextBlock last = doc->findBlock(std::max(from, to));
-    for (QTextBlock block = doc->findBlock(std::min(from, to)); block.isValid();
+    const int end = doc->characterCount() - 1;  // a deletion may leave either past the end
+    const QTextBlock last = doc->findBlock(std::clamp(std::max(from, to), 0, end));
+    for (QTextBlock block = doc->findBlock(std::clamp(std::min(from, to), 0, end)); block.isValid();
          block = block.next()) {
         const QString text = block.text();
         const QString read = QString::fromStdU16String(numerlo::rereadStandIns(utf16(text)));
@@ -251,42 +215,6 @@ void MemoPane::rereadStandIns(int from, int to) {
         if (block == last) {
             break;
         }
-    }
-}
-
-void MemoPane::wrapAnywhere(bool anywhere) {
-    const QTextOption::WrapMode mode =
-        anywhere ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
-    if (wordWrapMode() != mode) {
-        setWordWrapMode(mode);
-    }
-}
-
-void MemoPane::keepWrappingQuick(int from, int removed, int added) {
-    Q_UNUSED(removed);
-    QTextDocument* doc = document();
-    if (wordWrapMode() == QTextOption::WrapAnywhere) {
-        // Back to wrapping at word boundaries once no long stretch is left.
-        if (longestUnbrokenRun(doc->toRawText(), font()) <= kUnbrokenRunLimit) {
-            wrapAnywhere(false);
-        }
-        return;
-    }
-    // A deletion may have joined two stretches into one: the blank between
-    // them, or a selection from one into the other.
-    const QTextBlock first = doc->findBlock(from);
-    QTextBlock last = doc->findBlock(from + added);
-    if (!first.isValid()) {
-        return;
-    }
-    if (!last.isValid()) {
-        last = doc->lastBlock();
-    }
-    const int start = first.position();
-    const int end = last.position() + last.length() - 1;
-    const QString changed = doc->toRawText().mid(start, end - start);
-    if (longestUnbrokenRun(changed, font()) > kUnbrokenRunLimit) {
-        wrapAnywhere(true);
     }
 }
 
@@ -345,12 +273,7 @@ void MemoPane::inputMethodEvent(QInputMethodEvent* event) {
         to = from + event->replacementLength();
     }
     // Text being composed is shown in the line but is not yet the pane's.
-    // Past a length no input method composes it is not shown at all: it
-    // would be wrapped like any other stretch.
-    const bool composedTooLong = event->preeditString().size() > kUnbrokenRunLimit;
-    QInputMethodEvent edit(
-        composedTooLong ? QString() : event->preeditString(),
-        composedTooLong ? QList<QInputMethodEvent::Attribute>() : event->attributes());
+    QInputMethodEvent edit(event->preeditString(), event->attributes());
     // The commit only if admitted; the preedit and a deletion around the
     // cursor always.
     const std::optional<QString> formed = admit(from, to, event->commitString(), Refusal::Beep);

@@ -1,5 +1,8 @@
 // The main window as a person meets it, offscreen: layout, panes, the run on
 // real 1 ms triggers, the clear command and the error box.
+#include <QtGui/private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 #include <QAccessible>
 #include <QClipboard>
 #include <QFontMetrics>
@@ -11,11 +14,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
-#include <QtGui/private/qguiapplication_p.h>
-#include <qpa/qplatformaccessibility.h>
-#include <qpa/qplatformintegration.h>
 
 #include "memo_pane.h"
 #include "texts.h"
@@ -76,6 +79,20 @@ void enter(QPlainTextEdit* pane, Way way, const QString& text) {
         }
     }
     QCoreApplication::processEvents();  // a refusal's box follows the event
+}
+
+// Every displayed line of a pane: each wrapped piece of a line is one.
+QStringList displayedLines(QPlainTextEdit* pane) {
+    QStringList lines;
+    QTextDocument* doc = pane->document();
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        doc->documentLayout()->blockBoundingRect(block);  // laid out now
+        for (int i = 0; i < block.layout()->lineCount(); ++i) {
+            const QTextLine piece = block.layout()->lineAt(i);
+            lines.append(block.text().mid(piece.textStart(), piece.textLength()));
+        }
+    }
+    return lines;
 }
 
 }  // namespace
@@ -496,50 +513,78 @@ class WindowTest : public QObject {
         }
     }
 
-    // A stretch with no place to break it, longer than Qt wraps quickly at
-    // word boundaries, makes the pane wrap anywhere while it holds one:
-    // "12345 678" then no longer breaks at its blank. The run reads the
-    // lines as shown, and a stretch of the whole limit is taken.
-    void aLongStretchWrapsAnywhereWhileThePaneHoldsIt_data() {
-        QTest::addColumn<Way>("way");
-        QTest::addColumn<QString>("stretch");
-        QTest::newRow("pasted") << Way::Paste << QString(int{kPaneLimitBytes} - 20, u'7');
-        QTest::newRow("dropped") << Way::Drop << QString(kUnbrokenRunLimit + 1, u'7');
-        QTest::newRow("joined by deleting the blank")
-            << Way::Keys
-            << QString(kUnbrokenRunLimit, u'7') + u' ' + QString(kUnbrokenRunLimit, u'7');
+    // Every line wraps at word boundaries exactly as Qt's own pane wraps it,
+    // whatever long stretches other lines hold and however the text came:
+    // the run reads those lines.
+    void linesWrapAsQtWrapsThem_data() {
+        QTest::addColumn<int>("pane");
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("line");  // a displayed line the run must read as `reads`
+        QTest::addColumn<QString>("reads");
+        const QString serials =
+            QStringLiteral("001\n002\n003\n004\n005\n006\n007\n008\n009\n010 10/05\n");
+        const QString draws = QStringLiteral("01 02 03 04 05 06 07\n").repeated(3);
+        QTest::newRow("a divider under the serials")
+            << 1 << "paste" << serials + QString(300, u'=') << 9 << QStringLiteral("010 ");
+        QTest::newRow("loaded over the instruction lines")
+            << 1 << "load" << QString(8000, u'7') + u'\n' + serials << -1 << QString();
+        QTest::newRow("2048 digits, stand-ins and kanji among draws")
+            << 2 << "paste"
+            << draws + QString(2048, u'7') + QStringLiteral(" 01 02\n\uF782\uF7A0") +
+                   QString(300, QChar(0xF7FD)) + QStringLiteral(" 回数を半角３桁で入力。\n") + draws
+            << -1 << QString();
+        QTest::newRow("joined by deleting a blank")
+            << 2 << "join"
+            << QString(1500, u'7') + u' ' + QString(1500, u'7') +
+                   QStringLiteral("\n123456789012345 123456789012345 123456789012345")
+            << -1 << QString();
     }
-    void aLongStretchWrapsAnywhereWhileThePaneHoldsIt() {
-        QFETCH(Way, way);
-        QFETCH(QString, stretch);
-        auto* pane = h.child<MemoPane>(QStringLiteral("Memo1"));
-        pane->setPlainText(QStringLiteral("12345 678\n"));
-        QCOMPARE(pane->displayedLine(0), std::string("12345 "));
-        pane->setFocus();
-        pane->moveCursor(QTextCursor::End);
-        if (way == Way::Keys) {
-            pane->insertPlainText(stretch);
-            for (qsizetype i = 0; i < kUnbrokenRunLimit; ++i) {
-                pane->moveCursor(QTextCursor::Left);
-            }
-            QTest::keyClick(pane, Qt::Key_Backspace);
-            stretch.remove(u' ');
+    void linesWrapAsQtWrapsThem() {
+        QFETCH(int, pane);
+        QFETCH(QString, way);
+        QFETCH(QString, text);
+        QFETCH(int, line);
+        QFETCH(QString, reads);
+        auto* target = h.child<MemoPane>(QStringLiteral("Memo%1").arg(pane));
+        const auto input = pane == 1 ? InputPane::Memo1 : InputPane::Memo2;
+        if (way == "load") {
+            QTemporaryDir dir;
+            const QString file = dir.filePath(QStringLiteral("serials.txt"));
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(QByteArray::fromStdString(toBytes(text)));
+            out.close();
+            h.form->loadPane(input, file);
+            QVERIFY(h.waitForIdle());
+        } else if (way == "join") {
+            target->setPlainText(text);
+            QTextCursor afterBlank(target->document());
+            afterBlank.setPosition(static_cast<int>(text.indexOf(u' ')) + 1);
+            target->setTextCursor(afterBlank);
+            QTest::keyClick(target, Qt::Key_Backspace);
         } else {
-            enter(pane, way, stretch);
+            target->clear();
+            enter(target, Way::Paste, text);
         }
-        QCOMPARE(pane->bytes(), "12345 678\r\n" + stretch.toStdString());
-        QVERIFY(pane->displayedLine(0) != "12345 ");
-        std::string pieces;
-        for (int line = 0; !pane->displayedLine(line).empty(); ++line) {
-            pieces += pane->displayedLine(line);
+        // Qt's own pane with the same face, width and margin.
+        QPlainTextEdit qts;
+        qts.setFont(target->font());
+        qts.document()->setDocumentMargin(target->document()->documentMargin());
+        qts.setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        qts.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        qts.resize(target->size());
+        qts.setPlainText(target->toPlainText());
+        qts.show();
+        QCOMPARE(target->viewport()->width(), qts.viewport()->width());
+        const QStringList lines = displayedLines(target);
+        QCOMPARE(lines, displayedLines(&qts));
+        for (int i = 0; i < lines.size(); ++i) {
+            QCOMPARE(h.form->readPaneLine(input, i), toBytes(lines[i]));
         }
-        QCOMPARE(pieces, "12345 678" + stretch.toStdString());
-
-        // Gone again, the pane wraps at word boundaries again.
-        pane->moveCursor(QTextCursor::End);
-        pane->moveCursor(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
-        QTest::keyClick(pane, Qt::Key_Delete);
-        QCOMPARE(pane->displayedLine(0), std::string("12345 "));
+        if (line >= 0) {
+            QCOMPARE(h.form->readPaneLine(input, line), toBytes(reads));
+        }
     }
 
     void typedJapaneseReachesTheRunAsCp932() {
