@@ -23,22 +23,6 @@ namespace numerlo {
 
 namespace {
 
-// Whether a key's text enters the pane, as Qt's editors decide it, and also
-// when it is a line break, which Qt would drop: anything but control
-// characters, unless the key is a Ctrl or Ctrl+Shift combination.
-bool entersText(const QKeyEvent& event) {
-    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
-    if (modifiers == Qt::ControlModifier ||
-        modifiers == (Qt::ControlModifier | Qt::ShiftModifier)) {
-        return false;
-    }
-    const QString text = event.text();
-    return std::any_of(text.begin(), text.end(), [](QChar c) {
-        return isLineBreak(c.unicode()) ||
-               (c.unicode() >= 0x20 && (c.unicode() < 0x7F || c.unicode() >= 0xA0));
-    });
-}
-
 bool holdsStandIn(const QString& text) {
     return numerlo::holdsStandIn(utf16(text));
 }
@@ -219,8 +203,10 @@ void MemoPane::rereadStandIns(int from, int to) {
 }
 
 void MemoPane::keyPressEvent(QKeyEvent* event) {
+    // Pastes take their own steps (insertFromMimeData).
     if (isReadOnly() || event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo) ||
-        event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) {
+        event->matches(QKeySequence::Paste) || event->key() == Qt::Key_Tab ||
+        event->key() == Qt::Key_Backtab) {
         QPlainTextEdit::keyPressEvent(event);
         return;
     }
@@ -230,34 +216,86 @@ void MemoPane::keyPressEvent(QKeyEvent* event) {
         event->ignore();
         return;
     }
-    const QTextCursor cursor = textCursor();
-    const int from = cursor.selectionStart();
-    const int to = cursor.selectionEnd();
-    // Shift+Enter too makes the line break Enter makes.
-    const bool lineBreak = event->matches(QKeySequence::InsertParagraphSeparator) ||
-                           event->matches(QKeySequence::InsertLineSeparator);
-    const QString text = lineBreak ? QStringLiteral("\n") : event->text();
-    std::optional<QString> formed;
-    if (lineBreak || entersText(*event)) {
-        formed = admit(from, to, text, Refusal::Beep);
-        if (!formed) {
-            event->accept();
-            return;
-        }
+    const QString before = document()->toRawText();
+    const int anchor = textCursor().anchor();
+    const int position = textCursor().position();
+    // Qt keeps typed characters together as one undo step. A key that may
+    // need settling is held in one step with what settles it.
+    QTextCursor group(document());
+    const bool held = keyMayNeedSettling(*event, before, anchor, position);
+    if (held) {
+        group.beginEditBlock();
     }
-    // Deleting beside a stand-in may complete it, as entering text may.
-    applyAndReread(from, to, formed.value_or(QString()), [&] {
-        if (!formed || *formed == event->text() ||
-            event->matches(QKeySequence::InsertParagraphSeparator)) {
-            QPlainTextEdit::keyPressEvent(event);
-            return;
-        }
-        QTextCursor edit = textCursor();
+    QPlainTextEdit::keyPressEvent(event);
+    settleKey(before, anchor, position);
+    if (held) {
+        group.endEditBlock();
+    }
+}
+
+bool MemoPane::keyMayNeedSettling(const QKeyEvent& event, const QString& before, int anchor,
+                                  int position) const {
+    const int from = std::min(anchor, position);
+    const int to = std::max(anchor, position);
+    // Enter and Shift+Enter enter a line break whatever their text.
+    if (nearStandIn(from, to, event.text()) ||
+        event.matches(QKeySequence::InsertParagraphSeparator) ||
+        event.matches(QKeySequence::InsertLineSeparator)) {
+        return true;
+    }
+    // Otherwise Qt enters the key's text or nothing.
+    const QString text = event.text();
+    return !text.isEmpty() && (inPaneForm(text) != text ||
+                               !fitsLimit(before, QString(before).replace(from, to - from, text)));
+}
+
+void MemoPane::settleKey(const QString& before, int anchor, int position) {
+    QTextDocument* doc = document();
+    const QString after = doc->toRawText();
+    if (after == before) {
+        return;
+    }
+    // What Qt changed: it edits at the cursor, or takes text away before it.
+    const qsizetype most = std::min(before.size(), after.size());
+    qsizetype head = 0;
+    while (head < std::min<qsizetype>(most, std::min(anchor, position)) &&
+           after[head] == before[head]) {
+        ++head;
+    }
+    qsizetype tail = 0;
+    while (tail < most - head &&
+           after[after.size() - 1 - tail] == before[before.size() - 1 - tail]) {
+        ++tail;
+    }
+    const auto from = static_cast<int>(head);
+    const auto end = static_cast<int>(after.size() - tail);
+    // Enter makes a new block, which the raw text shows as U+2029; Shift+Enter
+    // enters U+2028, which the pane's form makes a line break like it.
+    QString entered = after.mid(from, end - from);
+    entered.replace(QChar::ParagraphSeparator, u'\n');
+    const std::optional<QString> formed = entered.isEmpty() ? entered : inPaneForm(entered);
+    const bool fits =
+        formed && (entered.isEmpty() ||
+                   fitsLimit(before, QString(after).replace(from, entered.size(), *formed)));
+    QTextCursor edit(doc);
+    edit.setPosition(from);
+    edit.setPosition(end, QTextCursor::KeepAnchor);
+    if (!fits) {
+        edit.insertText(before.mid(from, before.size() - tail - from));
+        QTextCursor was(doc);
+        was.setPosition(anchor);
+        was.setPosition(position, QTextCursor::KeepAnchor);
+        setTextCursor(was);
+        QApplication::beep();
+        return;
+    }
+    if (*formed != entered) {
         edit.insertText(*formed);
-        setTextCursor(edit);
         ensureCursorVisible();
-        event->accept();
-    });
+    }
+    if (nearStandIn(from, from + static_cast<int>(formed->size()), *formed)) {
+        rereadStandIns(from, from + static_cast<int>(formed->size()));
+    }
 }
 
 void MemoPane::inputMethodEvent(QInputMethodEvent* event) {

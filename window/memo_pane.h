@@ -15,10 +15,14 @@
 //                     stand-in, and an edit beside it may complete it: the
 //                     lines edited show what their bytes now read, in the
 //                     same undo step.
-// admit() runs steps 1 and 2, applyAndReread() steps 3 and 4. Edits that
-// only take text away (Delete, Backspace, the context menu's Cut, text
-// dragged out) take steps 3 and 4. A loaded file's bytes are the pane's
-// text as they stand, refused whole past the limit.
+// Text known before the edit takes them in this order: admit() runs steps 1
+// and 2, applyAndReread() steps 3 and 4. What a key enters only Qt knows (a
+// Ctrl key may enter a formatting character), so a key takes step 3 first
+// and settleKey() takes steps 1, 2 and 4 on what Qt entered, in the edit's
+// undo step; a refused key's edit is taken back there. Edits that only take
+// text away (Delete, Backspace, the context menu's Cut, text dragged out)
+// take steps 3 and 4. A loaded file's bytes are the pane's text as they
+// stand, refused whole past the limit.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -93,6 +97,15 @@ class MemoPane : public QPlainTextEdit {
     [[nodiscard]] bool nearStandIn(int from, int to, const QString& text) const;
     // Step 4 alone, for the lines from `from` to `to`.
     void rereadStandIns(int from, int to);
+    // Whether Qt's edit for `event` may need settling, with the text
+    // `before` and the cursor from `anchor` to `position`: held in one undo
+    // step with what settles it.
+    [[nodiscard]] bool keyMayNeedSettling(const QKeyEvent& event, const QString& before, int anchor,
+                                          int position) const;
+    // Steps 1, 2 and 4 after Qt's own edit for a key, of the text that was
+    // `before` with the cursor from `anchor` to `position`. A key past the
+    // limit is taken back.
+    void settleKey(const QString& before, int anchor, int position);
 
     // For a drag of local files onto an input pane, the one file to load, or
     // nothing to refuse the drag; no value for any other drag.

@@ -587,6 +587,33 @@ class WindowTest : public QObject {
         }
     }
 
+    // Whatever Qt enters for a key takes the pane's form, whatever keys are
+    // held with it: Qt lets a formatting character through with Ctrl held.
+    // One undo takes the key back.
+    void everyKeyEntersThePanesForm_data() {
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Ctrl+Shift ZWNJ")
+            << int{Qt::ControlModifier | Qt::ShiftModifier} << QStringLiteral("\u200C");
+        QTest::newRow("Ctrl soft hyphen") << int{Qt::ControlModifier} << QStringLiteral("\u00AD");
+        QTest::newRow("Ctrl right-to-left override")
+            << int{Qt::ControlModifier} << QStringLiteral("\u202E");
+    }
+    void everyKeyEntersThePanesForm() {
+        QFETCH(int, modifiers);
+        QFETCH(QString, text);
+        memo(1)->setPlainText(QStringLiteral("001ABC"));
+        QTextCursor at(memo(1)->document());
+        at.setPosition(3);
+        memo(1)->setTextCursor(at);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::KeyboardModifiers(modifiers), text);
+        QApplication::sendEvent(memo(1), &press);
+        QCOMPARE(memo(1)->document()->toRawText(), QStringLiteral("001?ABC"));
+        QCOMPARE(h.paneBytes(1), std::string("001?ABC"));
+        QTest::keyClick(memo(1), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(h.paneBytes(1), std::string("001ABC"));
+    }
+
     void typedJapaneseReachesTheRunAsCp932() {
         memo(2)->clear();
         memo(2)->setFocus();
