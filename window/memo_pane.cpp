@@ -337,7 +337,17 @@ void MemoPane::insertFromMimeData(const QMimeData* source) {
     }
     QMimeData plain;
     plain.setText(*formed);
+    // Text moved within the pane has already left its place, inside the
+    // drop's undo step: the lines it left are re-read too, once it is in.
+    QTextCursor left;
+    if (const std::optional<int> at = std::exchange(movedFrom_, std::nullopt)) {
+        left = QTextCursor(document());
+        left.setPosition(*at);
+    }
     applyAndReread(from, to, *formed, [&] { QPlainTextEdit::insertFromMimeData(&plain); });
+    if (!left.isNull()) {
+        rereadStandIns(left.position(), left.position());
+    }
 }
 
 void MemoPane::contextMenuEvent(QContextMenuEvent* event) {
@@ -412,6 +422,7 @@ void MemoPane::dropEvent(QDropEvent* event) {
     const QString text = event->mimeData()->text();
     if (moveWithin) {
         admittedDrop_ = inPaneForm(text);
+        movedFrom_ = textCursor().selectionStart();  // Qt takes it away first
     } else {
         const int at = cursorForPosition(event->position().toPoint()).position();
         admittedDrop_ = admit(at, at, text, Refusal::TooLargeBox);
@@ -422,6 +433,7 @@ void MemoPane::dropEvent(QDropEvent* event) {
     }
     QPlainTextEdit::dropEvent(event);
     admittedDrop_.reset();
+    movedFrom_.reset();
 }
 
 }  // namespace numerlo

@@ -21,8 +21,9 @@
 // and settleKey() takes steps 1, 2 and 4 on what Qt entered, in the edit's
 // undo step; a refused key's edit is taken back there. Edits that only take
 // text away (Delete, Backspace, the context menu's Cut, text dragged out)
-// take steps 3 and 4. A loaded file's bytes are the pane's text as they
-// stand, refused whole past the limit.
+// take steps 3 and 4; text moved within a pane is re-read where it left as
+// well. A loaded file's bytes are the pane's text as they stand, refused
+// whole past the limit.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -115,6 +116,7 @@ class MemoPane : public QPlainTextEdit {
 
     Role role_;
     std::optional<QString> admittedDrop_;  // a text drop admitted before it was taken
+    std::optional<int> movedFrom_;         // where text moved within the pane left
 };
 
 }  // namespace numerlo
