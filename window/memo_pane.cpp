@@ -1,6 +1,7 @@
 #include "memo_pane.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
 #include <QApplication>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -16,6 +17,7 @@
 #include <optional>
 #include <utility>
 
+#include "pane_accessible.h"
 #include "pane_text.h"
 #include "wrap_layout.h"
 
@@ -30,6 +32,11 @@ bool holdsStandIn(const QString& text) {
 }  // namespace
 
 MemoPane::MemoPane(Role role, QWidget* parent) : QPlainTextEdit(parent), role_(role) {
+    static const bool accessible = [] {
+        QAccessible::installFactory(accessibleFor);
+        return true;
+    }();
+    (void)accessible;
     setTabChangesFocus(true);
     if (role == Role::Input) {
         setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -434,6 +441,36 @@ void MemoPane::dropEvent(QDropEvent* event) {
     QPlainTextEdit::dropEvent(event);
     admittedDrop_.reset();
     movedFrom_.reset();
+}
+
+void MemoPane::enterForAssistiveTool(int from, int to, const QString& text) {
+    if (isReadOnly()) {
+        return;
+    }
+    const int size = document()->characterCount() - 1;
+    from = std::clamp(from, 0, size);
+    to = std::clamp(to, from, size);
+    const std::optional<QString> formed = admit(from, to, text, Refusal::TooLargeBox);
+    if (!formed) {
+        return;
+    }
+    applyAndReread(from, to, *formed, [&] {
+        QTextCursor edit(document());
+        edit.setPosition(from);
+        edit.setPosition(to, QTextCursor::KeepAnchor);
+        edit.insertText(*formed);
+    });
+}
+
+QAccessibleInterface* MemoPane::accessibleFor(const QString& className, QObject* object) {
+    // Asked for each class of an object from its own up.
+    if (className != QLatin1String(staticMetaObject.className()) || object == nullptr) {
+        return nullptr;
+    }
+    auto* pane = static_cast<MemoPane*>(object);
+    return new PaneAccessible(pane, [pane](int from, int to, const QString& text) {
+        pane->enterForAssistiveTool(from, to, text);
+    });
 }
 
 }  // namespace numerlo

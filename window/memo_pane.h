@@ -1,15 +1,16 @@
 // A text pane that holds exactly what CP932 can hold, within one limit, so
 // that what a pane shows is exactly what the run reads and a save writes.
 //
-// Every way text enters a pane (typed keys, input-method text, pastes and
-// drops) takes the same steps:
+// Every way text enters a pane (typed keys, input-method text, pastes, drops
+// and text from assistive tools) takes the same steps:
 //  1. inPaneForm:     the text takes the pane's form (pane_form.h): one kind
 //                     of line break, nothing after a NUL, and every
 //                     character as CP932 reads it back ("?" where it has
 //                     none);
 //  2. fitsLimit:      it must keep the pane within its limit, or it is
 //                     refused whole: keys and input methods with a beep,
-//                     pastes and drops with the too-large box;
+//                     pastes, drops and assistive tools with the too-large
+//                     box;
 //  3. the edit, made by Qt's own handler;
 //  4. rereadStandIns: a byte CP932 could not read on its own shows as a
 //                     stand-in, and an edit beside it may complete it: the
@@ -32,6 +33,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+
+class QAccessibleInterface;
 
 namespace numerlo {
 
@@ -107,6 +110,11 @@ class MemoPane : public QPlainTextEdit {
     // `before` with the cursor from `anchor` to `position`. A key past the
     // limit is taken back.
     void settleKey(const QString& before, int anchor, int position);
+
+    // Text an assistive tool enters in place of [from, to), through the
+    // pane's accessible interface (pane_accessible.h).
+    void enterForAssistiveTool(int from, int to, const QString& text);
+    static QAccessibleInterface* accessibleFor(const QString& className, QObject* object);
 
     // For a drag of local files onto an input pane, the one file to load, or
     // nothing to refuse the drag; no value for any other drag.

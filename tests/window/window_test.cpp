@@ -40,9 +40,11 @@ void typeText(QWidget* widget, const QString& text) {
 }
 
 // The ways text reaches a pane, each through the real widget.
-enum class Way { Keys, InputMethod, Paste, Drop };
+enum class Way { Keys, InputMethod, Paste, Drop, AssistiveInsert, AssistiveReplace };
 
 // Keys: each character as a key press that carries it; U+2028 is Shift+Enter.
+// Assistive tools: through the pane's accessible editable-text interface, at
+// the cursor or over the selection.
 void enter(QPlainTextEdit* pane, Way way, const QString& text) {
     switch (way) {
         case Way::Keys:
@@ -65,6 +67,18 @@ void enter(QPlainTextEdit* pane, Way way, const QString& text) {
             QGuiApplication::clipboard()->setText(text);
             QTest::keyClick(pane, Qt::Key_V, Qt::ControlModifier);
             break;
+        case Way::AssistiveInsert:
+        case Way::AssistiveReplace: {
+            QAccessibleEditableTextInterface* edit =
+                QAccessible::queryAccessibleInterface(pane)->editableTextInterface();
+            const QTextCursor at = pane->textCursor();
+            if (way == Way::AssistiveInsert) {
+                edit->insertText(at.position(), text);
+            } else {
+                edit->replaceText(at.selectionStart(), at.selectionEnd(), text);
+            }
+            break;
+        }
         case Way::Drop: {
             QMimeData mime;
             mime.setText(text);
@@ -354,6 +368,12 @@ class WindowTest : public QObject {
         QTest::newRow("what CP932 lacks")
             << Way::InputMethod << QStringLiteral("\U0001F600\U00020BB7\uD55C\u00E9")
             << QStringLiteral("????") << QByteArray("????");
+        QTest::newRow("assistive tool inserts")
+            << Way::AssistiveInsert << QStringLiteral("00\U0001F600\u301C")
+            << QStringLiteral("00?\uFF5E") << QByteArray("00?\x81\x60");
+        QTest::newRow("assistive tool replaces")
+            << Way::AssistiveReplace << QStringLiteral("00\U0001F600\u301C")
+            << QStringLiteral("00?\uFF5E") << QByteArray("00?\x81\x60");
         QTest::newRow("dropped text ends at NUL")
             << Way::Drop << QStringLiteral("12").append(QChar(0)).append(u'3')
             << QStringLiteral("12") << QByteArray("12");
@@ -492,6 +512,10 @@ class WindowTest : public QObject {
             << 2 << Way::Keys << full + "01234567" << QStringLiteral("8") << false;
         QTest::newRow("a 1 MiB line")
             << 2 << Way::Paste << QByteArray() << QString(1 << 20, u'7') << false;
+        QTest::newRow("assistive tool past it")
+            << 1 << Way::AssistiveInsert << full << QStringLiteral("012345678") << false;
+        QTest::newRow("assistive tool's 100,000 characters")
+            << 2 << Way::AssistiveReplace << QByteArray() << QString(100000, u'7') << false;
     }
     void entriesPastTheLimitAreRefusedWhole() {
         QFETCH(int, pane);
@@ -506,7 +530,7 @@ class WindowTest : public QObject {
         enter(target, way, entered);
         QCOMPARE(target->bytes(),
                  taken ? before.toStdString() + entered.toStdString() : before.toStdString());
-        const bool box = !taken && (way == Way::Paste || way == Way::Drop);
+        const bool box = !taken && way != Way::Keys && way != Way::InputMethod;
         QCOMPARE(h.boxes.size(), std::size_t(box ? 1 : 0));
         if (box) {
             QCOMPARE(h.boxes[0].text, QStringLiteral("文字列の大きさが ﾒﾓ の制限を越えました."));
