@@ -2,24 +2,29 @@
 // that what a pane shows is exactly what the run reads and a save writes.
 //
 // Every way text enters a pane (typed keys, input-method text, pastes, drops
-// and loaded files) takes the same steps, in this order:
-//  1. inPaneForm:      the text takes the pane's form (pane_form.h): one
-//                      kind of line break, nothing after a NUL, and every
-//                      character as CP932 reads it back ("?" where it has
-//                      none);
-//  2. fitsLimit:       it must keep the pane within its limit, or it is
-//                      refused whole: keys and input methods with a beep,
-//                      pastes and drops with the too-large box;
-//  3. prepareWrapping: the wrap mode the lines it makes need, set before
-//                      they are laid out;
-//  4. the edit, made by Qt's own handler with the formed text;
-//  5. rereadStandIns:  a byte CP932 could not read on its own shows as a
-//                      stand-in, and an edit beside it may complete it: the
-//                      lines edited show what their bytes now read, in the
-//                      same undo step.
-// admit() runs steps 1 to 3 and applyAndReread() steps 4 and 5. Edits that
-// only take text away (Delete, Backspace, the context menu's Cut, text
-// dragged out) have nothing to admit and take steps 4 and 5.
+// and text from assistive tools) takes the same steps:
+//  1. inPaneForm:     the text takes the pane's form (pane_form.h): one kind
+//                     of line break, nothing after a NUL, and every
+//                     character as CP932 reads it back ("?" where it has
+//                     none);
+//  2. fitsLimit:      it must keep the pane within its limit, or it is
+//                     refused whole: keys and input methods with a beep,
+//                     pastes, drops and assistive tools with the too-large
+//                     box;
+//  3. the edit, made by Qt's own handler;
+//  4. rereadStandIns: a byte CP932 could not read on its own shows as a
+//                     stand-in, and an edit beside it may complete it: the
+//                     lines edited show what their bytes now read, in the
+//                     same undo step.
+// Text known before the edit takes them in this order: admit() runs steps 1
+// and 2, applyAndReread() steps 3 and 4. What a key enters only Qt knows (a
+// Ctrl key may enter a formatting character), so a key takes step 3 first
+// and settleKey() takes steps 1, 2 and 4 on what Qt entered, in the edit's
+// undo step; a refused key's edit is taken back there. Edits that only take
+// text away (Delete, Backspace, the context menu's Cut, text dragged out)
+// take steps 3 and 4; text moved within a pane is re-read where it left as
+// well. A loaded file's bytes are the pane's text as they stand, refused
+// whole past the limit.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -29,22 +34,17 @@
 #include <string>
 #include <string_view>
 
-namespace numerlo {
+class QAccessibleInterface;
 
-// The longest stretch without a place to break it that an input pane wraps
-// at word boundaries. Qt wraps such a stretch in time that grows with the
-// square of its length (64 Ki characters: about 2 s in the 49 px serial
-// pane). A pane that holds a longer one wraps anywhere, in time that grows
-// with the length, until it holds none; its displayed lines, which the run
-// reads, are then those.
-inline constexpr qsizetype kUnbrokenRunLimit = 256;
+namespace numerlo {
 
 class MemoPane : public QPlainTextEdit {
     Q_OBJECT
 
   public:
-    // Input panes wrap at their right edge, as the run counts their lines,
-    // and load a file dropped on them. The output pane scrolls both ways.
+    // Input panes wrap at their right edge, at word boundaries, as the run
+    // counts their lines (wrap_layout.h keeps that quick for any text), and
+    // load a file dropped on them. The output pane scrolls both ways.
     enum class Role { Input, Output };
     MemoPane(Role role, QWidget* parent);
 
@@ -56,8 +56,8 @@ class MemoPane : public QPlainTextEdit {
     // empty.
     [[nodiscard]] std::string displayedLine(int line) const;
 
-    // Replaces the whole text with CP932 bytes (a loaded file). Returns false,
-    // and changes nothing, if they would pass the pane's limit.
+    // Replaces the whole text with CP932 bytes (a loaded file), which cannot
+    // be undone. Returns false, and changes nothing, past the pane's limit.
     bool setBytes(std::string_view bytes);
 
     // Adds text the program made, with no limit: after an empty text or one
@@ -87,27 +87,34 @@ class MemoPane : public QPlainTextEdit {
   private:
     // How an entry past the limit is refused.
     enum class Refusal { Beep, TooLargeBox };
-
-    // Steps 1 to 3 for `text` replacing [from, to): the text in the pane's
+    // Steps 1 and 2 for `text` replacing [from, to): the text in the pane's
     // form, or nothing when it was refused.
     std::optional<QString> admit(int from, int to, const QString& text, Refusal refusal);
-    // Step 2: whether the pane stays within its limit with [from, to)
-    // replaced by `formed`. An edit that does not grow a pane already past
-    // it may stand.
-    [[nodiscard]] bool fitsLimit(int from, int to, const QString& formed) const;
-    // Step 3: wrap anywhere before the lines the edit makes are laid out, if
-    // one of them holds a stretch too long to wrap at word boundaries.
-    void prepareWrapping(int from, int to, const QString& formed);
-    // Steps 4 and 5: makes `edit`, which replaces [from, to) with `formed`
+    // Step 2: whether a pane whose text was `before` may hold `after`. An
+    // edit that does not grow a pane already past the limit may stand.
+    [[nodiscard]] static bool fitsLimit(const QString& before, const QString& after);
+    // Steps 3 and 4: makes `edit`, which replaces [from, to) with `formed`
     // or deletes there, and re-reads the stand-ins it may complete.
     void applyAndReread(int from, int to, const QString& formed, const std::function<void()>& edit);
-    // Step 5 alone, for the lines from `from` to `to`.
+    // Whether `text` or the lines from `from` to `to`, or next to them, hold
+    // a stand-in: what step 4 has to look at.
+    [[nodiscard]] bool nearStandIn(int from, int to, const QString& text) const;
+    // Step 4 alone, for the lines from `from` to `to`.
     void rereadStandIns(int from, int to);
+    // Whether Qt's edit for `event` may need settling, with the text
+    // `before` and the cursor from `anchor` to `position`: held in one undo
+    // step with what settles it.
+    [[nodiscard]] bool keyMayNeedSettling(const QKeyEvent& event, const QString& before, int anchor,
+                                          int position) const;
+    // Steps 1, 2 and 4 after Qt's own edit for a key, of the text that was
+    // `before` with the cursor from `anchor` to `position`. A key past the
+    // limit is taken back.
+    void settleKey(const QString& before, int anchor, int position);
 
-    void wrapAnywhere(bool anywhere);
-    // After any change: wrap anywhere while a long stretch is held (a
-    // deletion may join two), and at word boundaries again once none is.
-    void keepWrappingQuick(int from, int removed, int added);
+    // Text an assistive tool enters in place of [from, to), through the
+    // pane's accessible interface (pane_accessible.h).
+    void enterForAssistiveTool(int from, int to, const QString& text);
+    static QAccessibleInterface* accessibleFor(const QString& className, QObject* object);
 
     // For a drag of local files onto an input pane, the one file to load, or
     // nothing to refuse the drag; no value for any other drag.
@@ -117,6 +124,7 @@ class MemoPane : public QPlainTextEdit {
 
     Role role_;
     std::optional<QString> admittedDrop_;  // a text drop admitted before it was taken
+    std::optional<int> movedFrom_;         // where text moved within the pane left
 };
 
 }  // namespace numerlo
