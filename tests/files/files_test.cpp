@@ -158,7 +158,7 @@ void readSlowly(const std::string& dir) {
     slowReader = ::fork();
     if (slowReader == 0) {
         const int fd = ::open((dir + "/fifo").c_str(), O_RDONLY);
-        std::string buffer(16 * 1024, '\0');
+        std::string buffer(std::size_t{16} * 1024, '\0');
         std::size_t got = 0;
         for (ssize_t n = 1; n > 0; got += static_cast<std::size_t>(std::max<ssize_t>(n, 0))) {
             ::usleep(1200 * 1000);
