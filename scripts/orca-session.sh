@@ -164,6 +164,8 @@ for _ in $(seq 100); do
 done
 grep -q "SPEECH OUTPUT: 'Screen reader on.'" "$log" || { echo "Orca did not start" >&2; exit 1; }
 
+# What Orca says as the window comes up belongs to the first step.
+before_window=$(wc -l <"$log")
 "$app" >"$out/numerlo.out" 2>&1 &
 app_pid=$!
 pids+=($app_pid)
@@ -204,7 +206,8 @@ n=0
 step() {
   local title=$1 from
   shift
-  from=$(wc -l <"$log")
+  from=${before_window:-$(wc -l <"$log")}
+  before_window=
   "$@"
   sleep "${ORCA_STEP_WAIT:-1.5}"
   n=$((n + 1))
