@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
@@ -140,6 +141,16 @@ MemoPane* TForm1::createPane(MemoPane::Role role, const QString& name) {
     // comes once the drop is over.
     auto* pane = new MemoPane(role, this);
     pane->setObjectName(name);
+    // The stand-in face has every character a pane shows but the control
+    // characters, the user-defined area and the stand-ins for unreadable
+    // bytes. Qt would look through every other installed face for those, at
+    // every layout (most of the time a long line of them takes), and draw
+    // and wrap them by whatever face it finds; they keep the face's own box.
+    if (QFontInfo(pane->font()).family() == window_texts::kStandInFamily) {
+        QFont own = pane->font();
+        own.setStyleStrategy(QFont::NoFontMerging);
+        pane->setFont(own);
+    }
     connect(
         pane, &MemoPane::tooLarge, this, [this] { showError(window_texts::kTooLarge); },
         Qt::QueuedConnection);
