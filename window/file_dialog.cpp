@@ -199,12 +199,13 @@ class AnyNameDialog : public QFileDialog {
 // that folder: the dialog stays where it is and the whole path is offered.
 void offerPath(QFileDialog& dialog, const QString& path) {
     const QFileInfo info(path);
-    if (path.isEmpty() || QFileInfo(info.absolutePath()).isDir()) {
+    auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!path.isEmpty() && QFileInfo(info.absolutePath()).isDir()) {
         dialog.selectFile(path);
-        return;
-    }
-    if (auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
-        field->setText(info.absoluteFilePath());
+    } else if (field != nullptr) {
+        // Nothing confirmed yet offers nothing, not a name typed and
+        // cancelled.
+        field->setText(path.isEmpty() ? QString() : info.absoluteFilePath());
     }
 }
 

@@ -168,8 +168,9 @@ void MemoPane::applyAndReread(int from, int to, const QString& formed,
         edit();  // the usual case: nothing can combine
         return;
     }
-    // One edit block: a single undo takes back the edit and what it re-read.
-    QTextCursor group(document());
+    // One edit block: a single undo takes back the edit and what it re-read,
+    // and puts the cursor back where it was (the block's own cursor says).
+    QTextCursor group = textCursor();
     group.beginEditBlock();
     edit();
     rereadStandIns(from, from + static_cast<int>(formed.size()));
@@ -227,16 +228,25 @@ void MemoPane::keyPressEvent(QKeyEvent* event) {
     const int anchor = textCursor().anchor();
     const int position = textCursor().position();
     // Qt keeps typed characters together as one undo step. A key that may
-    // need settling is held in one step with what settles it.
-    QTextCursor group(document());
+    // need settling is held in one step with what settles it, and a refused
+    // one leaves no step behind.
+    QTextCursor group = textCursor();  // where an undo puts the cursor back
     const bool held = keyMayNeedSettling(*event, before, anchor, position);
     if (held) {
         group.beginEditBlock();
     }
     QPlainTextEdit::keyPressEvent(event);
-    settleKey(before, anchor, position);
+    const bool refused = !settleKey(before, anchor, position, held);
     if (held) {
         group.endEditBlock();
+    }
+    if (refused && held) {
+        document()->undo();
+        document()->clearUndoRedoStacks(QTextDocument::RedoStack);
+        QTextCursor was = textCursor();
+        was.setPosition(anchor);
+        was.setPosition(position, QTextCursor::KeepAnchor);
+        setTextCursor(was);
     }
 }
 
@@ -256,11 +266,11 @@ bool MemoPane::keyMayNeedSettling(const QKeyEvent& event, const QString& before,
                                !fitsLimit(before, QString(before).replace(from, to - from, text)));
 }
 
-void MemoPane::settleKey(const QString& before, int anchor, int position) {
+bool MemoPane::settleKey(const QString& before, int anchor, int position, bool held) {
     QTextDocument* doc = document();
     const QString after = doc->toRawText();
     if (after == before) {
-        return;
+        return true;
     }
     // What Qt changed: it edits at the cursor, or takes text away before it.
     const qsizetype most = std::min(before.size(), after.size());
@@ -288,13 +298,16 @@ void MemoPane::settleKey(const QString& before, int anchor, int position) {
     edit.setPosition(from);
     edit.setPosition(end, QTextCursor::KeepAnchor);
     if (!fits) {
+        QApplication::beep();
+        if (held) {
+            return false;  // its edit block is undone whole
+        }
         edit.insertText(before.mid(from, before.size() - tail - from));
         QTextCursor was(doc);
         was.setPosition(anchor);
         was.setPosition(position, QTextCursor::KeepAnchor);
         setTextCursor(was);
-        QApplication::beep();
-        return;
+        return false;
     }
     if (*formed != entered) {
         edit.insertText(*formed);
@@ -303,6 +316,7 @@ void MemoPane::settleKey(const QString& before, int anchor, int position) {
     if (nearStandIn(from, from + static_cast<int>(formed->size()), *formed)) {
         rereadStandIns(from, from + static_cast<int>(formed->size()));
     }
+    return true;
 }
 
 void MemoPane::inputMethodEvent(QInputMethodEvent* event) {

@@ -107,9 +107,10 @@ class MemoPane : public QPlainTextEdit {
     [[nodiscard]] bool keyMayNeedSettling(const QKeyEvent& event, const QString& before, int anchor,
                                           int position) const;
     // Steps 1, 2 and 4 after Qt's own edit for a key, of the text that was
-    // `before` with the cursor from `anchor` to `position`. A key past the
-    // limit is taken back.
-    void settleKey(const QString& before, int anchor, int position);
+    // `before` with the cursor from `anchor` to `position`. False for a key
+    // past the limit: taken back here unless its edit is `held` in an edit
+    // block of its own, which the caller undoes whole.
+    bool settleKey(const QString& before, int anchor, int position, bool held);
 
     // Text an assistive tool enters in place of [from, to), through the
     // pane's accessible interface (pane_accessible.h).

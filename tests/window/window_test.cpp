@@ -639,6 +639,24 @@ class WindowTest : public QObject {
         QCOMPARE(h.paneBytes(1), std::string("001?ABC"));
         QTest::keyClick(memo(1), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(h.paneBytes(1), std::string("001ABC"));
+        QCOMPARE(memo(1)->textCursor().position(), 3);
+    }
+
+    // A key refused at the limit leaves no undo step: one undo takes back
+    // the key before it, and the cursor stays at the edit.
+    void aRefusedKeyLeavesNoUndoStep() {
+        const std::string almost = std::string("012345\r\n").append(kPaneLimitBytes - 9, '7');
+        auto* pane = h.child<MemoPane>(QStringLiteral("Memo1"));
+        pane->setPlainText(toPaneText(almost));
+        pane->setFocus();
+        pane->moveCursor(QTextCursor::End);
+        const int end = pane->textCursor().position();
+        QTest::keyClick(pane, Qt::Key_8);  // the last byte that fits
+        QTest::keyClick(pane, Qt::Key_9);
+        QCOMPARE(pane->bytes(), almost + "8");
+        QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(pane->bytes(), almost);
+        QCOMPARE(pane->textCursor().position(), end);
     }
 
     // Text dragged to another place in its own pane leaves two stand-ins
