@@ -255,5 +255,15 @@ else
   step "a missing file's name, Return: the error box" \
     eval 'typed /tmp/no-such-folder/missing.txt; keys Return'
   step "Return: the box closes" keys Return
+  # Ten good draws, loaded through the open dialogs, then a run.
+  for i in $(seq -w 1 10); do printf '0%s\r\n' "$i"; done >"$out/serials.txt"
+  for i in $(seq 1 10); do
+    printf '%02d %02d %02d %02d %02d %02d %02d\r\n' $(seq "$i" $((i + 6)))
+  done >"$out/draws.txt"
+  step "Space, a serial file's name, Return: the serials are loaded" \
+    eval 'keys space; sleep 1; typed "$out/serials.txt"; keys Return'
+  step "Tab, Space, a draw file's name, Return: the draws are loaded" \
+    eval 'keys Tab space; sleep 1; typed "$out/draws.txt"; keys Return'
+  step "Tab, Return: 作成 makes the page" keys Tab Return
 fi
 echo "Orca's debug file: $log"

@@ -1,6 +1,7 @@
 #include "file_dialog.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCompleter>
 #include <QCoreApplication>
@@ -17,6 +18,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSettings>
+#include <QTimer>
 
 #include <optional>
 
@@ -209,6 +211,20 @@ void offerPath(QFileDialog& dialog, const QString& path) {
     }
 }
 
+// Qt does not make a window active when it gets the focus while a popup is
+// open: Return in the dialog's list of matching names closes the dialog
+// before the list, and the window, which has the focus, is left inactive.
+// Its widgets then hear nothing of the focus and a screen reader says
+// nothing. Where Qt's own record says that the window has the focus, it is
+// made active.
+void settleActiveWindow(QWidget& window) {
+    if (QApplication::activeWindow() == nullptr && QApplication::activePopupWidget() == nullptr &&
+        window.windowHandle() != nullptr &&
+        QGuiApplication::focusWindow() == window.windowHandle()) {
+        QApplication::setActiveWindow(&window);
+    }
+}
+
 }  // namespace
 
 QFileDialog& FileDialog::dialog() {
@@ -248,17 +264,17 @@ QString FileDialog::ask() {
     auto* nameField = files.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     const QPointer<QWidget> focus = window_.focusWidget();
     const int result = runModal_(files);
-    // The window active again, with the focus where it was: a dialog closed
-    // by Return in its list of matching names leaves neither, and a screen
-    // reader then says nothing more.
-    window_.activateWindow();
-    if (focus != nullptr) {
-        focus->setFocus(Qt::ActiveWindowFocusReason);
-    }
     // The name field's list of matching names may outlive the dialog when
     // Enter took the name while it showed.
     if (nameField != nullptr && nameField->completer() != nullptr) {
         nameField->completer()->popup()->hide();
+    }
+    // The window active again, with the focus where it was.
+    window_.activateWindow();
+    settleActiveWindow(window_);
+    QTimer::singleShot(0, &window_, [this] { settleActiveWindow(window_); });
+    if (focus != nullptr) {
+        focus->setFocus(Qt::ActiveWindowFocusReason);
     }
     if (result != QDialog::Accepted) {
         return {};
