@@ -178,6 +178,17 @@ void MemoPane::applyAndReread(int from, int to, const QString& formed,
     ensureCursorVisible();
 }
 
+void MemoPane::rereadInLastStep() {
+    const QTextCursor cursor = textCursor();
+    if (!nearStandIn(cursor.selectionStart(), cursor.selectionEnd(), QString())) {
+        return;
+    }
+    QTextCursor join(document());
+    join.joinPreviousEditBlock();
+    rereadStandIns(cursor.selectionStart(), cursor.selectionEnd());
+    join.endEditBlock();
+}
+
 void MemoPane::rereadStandIns(int from, int to) {
     QTextDocument* doc = document();
     const int end = doc->characterCount() - 1;  // a deletion may leave either past the end
@@ -216,6 +227,11 @@ void MemoPane::keyPressEvent(QKeyEvent* event) {
         event->matches(QKeySequence::Paste) || event->key() == Qt::Key_Tab ||
         event->key() == Qt::Key_Backtab) {
         QPlainTextEdit::keyPressEvent(event);
+        return;
+    }
+    // Ctrl+Y redoes too, as on the desktops where it is the only redo key.
+    if (event->key() == Qt::Key_Y && event->modifiers() == Qt::ControlModifier) {
+        redo();
         return;
     }
     // A key held with Alt or Meta is a command for the window, never text.
@@ -356,8 +372,6 @@ void MemoPane::insertFromMimeData(const QMimeData* source) {
     if (!formed) {
         return;
     }
-    QMimeData plain;
-    plain.setText(*formed);
     // Text moved within the pane has already left its place, inside the
     // drop's undo step: the lines it left are re-read too, once it is in.
     QTextCursor left;
@@ -365,7 +379,13 @@ void MemoPane::insertFromMimeData(const QMimeData* source) {
         left = QTextCursor(document());
         left.setPosition(*at);
     }
-    applyAndReread(from, to, *formed, [&] { QPlainTextEdit::insertFromMimeData(&plain); });
+    // As plain text typed at the cursor: Qt's own paste inserts a fragment,
+    // whose undo leaves the cursor a line further on.
+    applyAndReread(from, to, *formed, [&] {
+        QTextCursor at = textCursor();
+        at.insertText(*formed);
+        setTextCursor(at);
+    });
     if (!left.isNull()) {
         rereadStandIns(left.position(), left.position());
     }
@@ -378,7 +398,7 @@ void MemoPane::contextMenuEvent(QContextMenuEvent* event) {
     const int revision = document()->revision();
     menu->exec(event->globalPos());
     if (document()->revision() != revision) {
-        rereadStandIns(textCursor().selectionStart(), textCursor().selectionEnd());
+        rereadInLastStep();
     }
 }
 
@@ -387,7 +407,7 @@ void MemoPane::mouseMoveEvent(QMouseEvent* event) {
     const int revision = document()->revision();
     QPlainTextEdit::mouseMoveEvent(event);
     if (document()->revision() != revision) {
-        rereadStandIns(textCursor().selectionStart(), textCursor().selectionEnd());
+        rereadInLastStep();
     }
 }
 

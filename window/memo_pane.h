@@ -22,8 +22,8 @@
 // and settleKey() takes steps 1, 2 and 4 on what Qt entered, in the edit's
 // undo step; a refused key's edit is taken back there. Edits that only take
 // text away (Delete, Backspace, the context menu's Cut, text dragged out)
-// take steps 3 and 4; text moved within a pane is re-read where it left as
-// well. A loaded file's bytes are the pane's text as they stand, refused
+// take steps 3 and 4 in one undo step; text moved within a pane is re-read
+// where it left as well. A loaded file's bytes are the pane's text as they stand, refused
 // whole past the limit.
 #pragma once
 
@@ -101,6 +101,10 @@ class MemoPane : public QPlainTextEdit {
     [[nodiscard]] bool nearStandIn(int from, int to, const QString& text) const;
     // Step 4 alone, for the lines from `from` to `to`.
     void rereadStandIns(int from, int to);
+    // Step 4 around the cursor after an edit Qt made on its own (the
+    // context menu's Cut and Delete, text dragged out), in that edit's undo
+    // step.
+    void rereadInLastStep();
     // Whether Qt's edit for `event` may need settling, with the text
     // `before` and the cursor from `anchor` to `position`: held in one undo
     // step with what settles it.

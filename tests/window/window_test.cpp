@@ -393,8 +393,8 @@ class WindowTest : public QObject {
 
     // A loaded byte that CP932 cannot read on its own shows as a stand-in;
     // an edit that brings a byte next to it makes the character they now
-    // read as, and one undo takes both back. Key 0 is the context menu's
-    // Delete.
+    // read as, and one undo takes both back. Keys 0 and 1 are the context
+    // menu's Delete and Cut.
     void editsBesideAnUnreadByteShowWhatItNowReads_data() {
         QTest::addColumn<QByteArray>("loaded");
         QTest::addColumn<int>("from");
@@ -410,6 +410,8 @@ class WindowTest : public QObject {
             << QStringLiteral("\uFF21zz") << QByteArray("\x82`zz");
         QTest::newRow("context menu Delete") << QByteArray("\x82\x31`zz") << 1 << 2 << 0
                                              << QStringLiteral("\uFF21zz") << QByteArray("\x82`zz");
+        QTest::newRow("context menu Cut") << QByteArray("\x82\x31\xA0") << 1 << 2 << 1
+                                          << QStringLiteral("\u3042") << QByteArray("\x82\xA0");
     }
     void editsBesideAnUnreadByteShowWhatItNowReads() {
         QFETCH(QByteArray, loaded);
@@ -424,16 +426,19 @@ class WindowTest : public QObject {
         selection.setPosition(from);
         selection.setPosition(to, QTextCursor::KeepAnchor);
         pane->setTextCursor(selection);
-        QTimer chooseDelete;  // in the menu, once it shows
-        chooseDelete.setSingleShot(true);
-        QObject::connect(&chooseDelete, &QTimer::timeout, [] {
+        const QString shownBefore = pane->document()->toRawText();
+        QTimer choose;  // in the menu, once it shows
+        choose.setSingleShot(true);
+        QObject::connect(&choose, &QTimer::timeout, [key] {
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             QVERIFY(menu != nullptr);
-            menu->findChild<QAction*>(QStringLiteral("edit-delete"))->trigger();
+            menu->findChild<QAction*>(key == 0 ? QStringLiteral("edit-delete")
+                                               : QStringLiteral("edit-cut"))
+                ->trigger();
             menu->close();
         });
-        if (key == 0) {
-            chooseDelete.start(0);
+        if (key <= 1) {
+            choose.start(0);
             const QPoint at(5, 5);
             QContextMenuEvent menu(QContextMenuEvent::Keyboard, at,
                                    pane->viewport()->mapToGlobal(at));
@@ -443,10 +448,12 @@ class WindowTest : public QObject {
         }
         QCOMPARE(pane->document()->toRawText(), shown);
         QCOMPARE(pane->bytes(), bytes.toStdString());
-        if (key != 0) {  // the menu's edit and what it settled are two steps
-            QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);
-            QCOMPARE(pane->bytes(), loaded.toStdString());
-        }
+        QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(pane->bytes(), loaded.toStdString());
+        QCOMPARE(pane->document()->toRawText(), shownBefore);
+        QTest::keyClick(pane, Qt::Key_Y, Qt::ControlModifier);  // redo, as Ctrl+Shift+Z
+        QCOMPARE(pane->document()->toRawText(), shown);
+        QCOMPARE(pane->bytes(), bytes.toStdString());
     }
 
     // Keys pressed while a run is pending never reach a pane, and the focus
@@ -642,6 +649,30 @@ class WindowTest : public QObject {
         QCOMPARE(memo(1)->textCursor().position(), 3);
     }
 
+    // An undo puts the cursor back where the edit was, at the start of a
+    // line too, however the text came in.
+    void undoPutsTheCursorBackAtTheEdit_data() {
+        QTest::addColumn<Way>("way");
+        QTest::newRow("keys") << Way::Keys;
+        QTest::newRow("input method") << Way::InputMethod;
+        QTest::newRow("paste") << Way::Paste;
+        QTest::newRow("drop") << Way::Drop;
+    }
+    void undoPutsTheCursorBackAtTheEdit() {
+        QFETCH(Way, way);
+        memo(1)->setPlainText(QStringLiteral("001\n002\n003"));
+        for (const int at : {0, 4, 9}) {
+            QTextCursor cursor(memo(1)->document());
+            cursor.setPosition(at);
+            memo(1)->setTextCursor(cursor);
+            enter(memo(1), way, QStringLiteral("PQ"));
+            QTest::keyClick(memo(1), Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClick(memo(1), Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(h.paneBytes(1), std::string("001\r\n002\r\n003"));
+            QCOMPARE(memo(1)->textCursor().position(), at);
+        }
+    }
+
     // A key refused at the limit leaves no undo step: one undo takes back
     // the key before it, and the cursor stays at the edit.
     void aRefusedKeyLeavesNoUndoStep() {
@@ -659,15 +690,25 @@ class WindowTest : public QObject {
         QCOMPARE(pane->textCursor().position(), end);
     }
 
-    // Text dragged to another place in its own pane leaves two stand-ins
-    // side by side, which now read as one character; one undo takes the
-    // move back. Offscreen, Qt ends every drag at once: run under the
-    // minimal platform (ctest pane_drags).
-    void textMovedWithinAPaneSettlesWhereItLeft() {
+    // Text dragged away between two stand-ins, to another place in its own
+    // pane or into another pane, leaves them side by side, where they now
+    // read as one character; one undo takes the move back. Offscreen, Qt
+    // ends every drag at once: run under the minimal platform (ctest
+    // pane_drags).
+    void textDraggedAwaySettlesWhereItLeft_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("left");
+        QTest::newRow("within the pane") << QStringLiteral("Memo2") << QString(20, u'z');
+        QTest::newRow("into another pane") << QStringLiteral("Memo1") << QString();
+    }
+    void textDraggedAwaySettlesWhereItLeft() {
+        QFETCH(QString, target);
+        QFETCH(QString, left);
         if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
             QSKIP("offscreen drags end at once");
         }
         auto* pane = h.child<MemoPane>(QStringLiteral("Memo2"));
+        auto* onto = h.child<MemoPane>(target);
         const std::string loaded = "\x82" + std::string(20, 'z') + "\xA0\r\nend";
         QVERIFY(pane->setBytes(loaded));
         QTextCursor zs(pane->document());
@@ -677,18 +718,20 @@ class WindowTest : public QObject {
         QTextCursor among(pane->document());
         among.setPosition(10);
         const QPoint from = pane->cursorRect(among).center();
-        QTextCursor end(pane->document());
-        end.movePosition(QTextCursor::End);
-        const QPoint to = pane->cursorRect(end).center();
+        QTextCursor end(onto->document());  // the end here, the start of the other pane
+        end.movePosition(onto == pane ? QTextCursor::End : QTextCursor::Start);
+        const QPoint to = pane->viewport()->mapFromGlobal(
+            onto->viewport()->mapToGlobal(onto->cursorRect(end).center()));
         QTimer::singleShot(0, pane, [pane, to] {  // inside the drag's own event loop
             QTest::mouseMove(pane->viewport(), to);
             QTest::mouseRelease(pane->viewport(), Qt::LeftButton, {}, to);
         });
         QTest::mousePress(pane->viewport(), Qt::LeftButton, {}, from);
         QTest::mouseMove(pane->viewport(), from + QPoint(QApplication::startDragDistance() + 2, 0));
-        QCOMPARE(pane->document()->toRawText(),
-                 QStringLiteral("\u3042\u2029end") + QString(20, u'z'));
-        QCOMPARE(pane->bytes(), "\x82\xA0\r\nend" + std::string(20, 'z'));
+        QCOMPARE(pane->document()->toRawText(), QStringLiteral("\u3042\u2029end") + left);
+        QCOMPARE(pane->bytes(), "\x82\xA0\r\nend" + left.toStdString());
+        QVERIFY(onto->toPlainText().contains(QString(20, u'z')));
+        pane->setFocus();
         QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(pane->bytes(), loaded);
     }
