@@ -409,6 +409,17 @@ void MemoPane::mouseMoveEvent(QMouseEvent* event) {
     if (document()->revision() != revision) {
         rereadInLastStep();
     }
+    // A drag takes the button's release for itself, so Qt never hears of
+    // it: when the drag left the pane at once, Qt's scrolling timer goes on
+    // moving a pressed mouse, and a second drag starts by itself, holds the
+    // keys and drops the text at the next click. The release is told here.
+    if ((event->buttons() & Qt::LeftButton) != 0 &&
+        (QGuiApplication::mouseButtons() & Qt::LeftButton) == 0) {
+        const QPointF at = cursorRect().center();
+        QMouseEvent release(QEvent::MouseButtonRelease, at, viewport()->mapToGlobal(at),
+                            Qt::LeftButton, Qt::NoButton, event->modifiers());
+        QPlainTextEdit::mouseReleaseEvent(&release);
+    }
 }
 
 std::optional<QString> MemoPane::droppedFile(const QDropEvent* event) const {
