@@ -122,8 +122,12 @@ std::string openedPath(int fd) {
 
 bool isSameFile(const std::string& path, const struct stat& info) {
     struct stat now {};
-    return ::lstat(path.c_str(), &now) == 0 && now.st_dev == info.st_dev &&
-           now.st_ino == info.st_ino;
+    return ::lstat(path.c_str(), &now) == 0 && sameFile(now, info);
+}
+
+bool nameLeadsTo(const std::string& path, const struct stat& info) {
+    struct stat now {};
+    return ::stat(path.c_str(), &now) == 0 && sameFile(now, info);
 }
 
 }  // namespace numerlo

@@ -80,7 +80,15 @@ bool flush(int fd);
 // The full path of an open file, whatever names led to it; empty if unknown.
 std::string openedPath(int fd);
 
+// Whether two files' details describe the same file.
+inline bool sameFile(const struct stat& one, const struct stat& other) {
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
 // Whether `path`, not followed if a link, is the file `info` describes.
 bool isSameFile(const std::string& path, const struct stat& info);
+
+// Whether `path`, followed through links, is the file `info` describes.
+bool nameLeadsTo(const std::string& path, const struct stat& info);
 
 }  // namespace numerlo

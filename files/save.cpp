@@ -68,13 +68,6 @@ bool writeInPlace(Descriptor& file, std::string_view bytes) {
 // stands for.
 enum class Attempt { Saved, CannotCreate, WriteError, NameChanged };
 
-// Whether `path`, followed through links, is still the file `info` describes.
-bool nameLeadsTo(const std::string& path, const struct stat& info) {
-    struct stat now {};
-    return ::stat(path.c_str(), &now) == 0 && now.st_dev == info.st_dev &&
-           now.st_ino == info.st_ino;
-}
-
 // A hidden name beside `leaf`, told apart by `tag`; short where `leaf` is so
 // long that it would pass what a folder takes.
 std::string hiddenName(const std::string& leaf, const std::string& tag) {
@@ -218,8 +211,7 @@ void unname(const Folder& folder, int written) {
     struct stat named {};
     struct stat page {};
     if (::fstatat(folder.dir.get(), folder.leaf.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-        ::fstat(written, &page) == 0 && named.st_dev == page.st_dev &&
-        named.st_ino == page.st_ino) {
+        ::fstat(written, &page) == 0 && sameFile(named, page)) {
         ::unlinkat(folder.dir.get(), folder.leaf.c_str(), 0);
     }
 }
