@@ -81,13 +81,18 @@ class NamesOnly : public QFileIconProvider {
     }
 };
 
+// The dialog's name field (Qt's own widget); null should Qt have none.
+QLineEdit* nameField(const QFileDialog& dialog) {
+    return dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+}
+
 // A name with double quotes in the dialog's name field, as the user means
 // it. Qt reads such a name as a list of quoted names, and so greys its
 // button out for `x"` and goes into the folder d for `x"d`. The name is used
 // as typed, but for one pair of quotes around the whole of it, which only
 // mark where it begins and ends. Nothing for a name without quotes.
 std::optional<QString> quotedName(const QFileDialog& dialog) {
-    const auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    const QLineEdit* field = nameField(dialog);
     QString typed = field != nullptr ? field->text() : QString();
     if (!typed.contains(QLatin1Char('"'))) {
         return std::nullopt;
@@ -110,7 +115,7 @@ class AnyNameDialog : public QFileDialog {
         setOption(QFileDialog::DontUseNativeDialog);  // Qt's widgets are made here
         setFileMode(QFileDialog::AnyFile);            // a missing file is accepted; the load fails
         // After Qt's own check of each edit, which was connected first.
-        if (auto* field = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        if (QLineEdit* field = nameField(*this)) {
             connect(field, &QLineEdit::textChanged, this, &AnyNameDialog::relight);
         }
     }
@@ -121,7 +126,7 @@ class AnyNameDialog : public QFileDialog {
         if (const std::optional<QString> quoted = quotedName(*this)) {
             if (QFileInfo(*quoted).isDir()) {
                 setDirectory(*quoted);  // as Qt goes into a folder named
-                findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->clear();
+                nameField(*this)->clear();
                 return;
             }
             done(QDialog::Accepted);
@@ -176,7 +181,7 @@ class AnyNameDialog : public QFileDialog {
     // alone: one new file, not a folder, its name longer than the folder's
     // limit as Qt counts it.
     [[nodiscard]] bool refusedForLengthAlone() const {
-        const auto* field = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const QLineEdit* field = nameField(*this);
         if (fileMode() != AnyFile || field == nullptr || field->text().isEmpty() ||
             field->text() == QLatin1String("..")) {
             return false;
@@ -201,7 +206,7 @@ class AnyNameDialog : public QFileDialog {
 // that folder: the dialog stays where it is and the whole path is offered.
 void offerPath(QFileDialog& dialog, const QString& path) {
     const QFileInfo info(path);
-    auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QLineEdit* field = nameField(dialog);
     if (!path.isEmpty() && QFileInfo(info.absolutePath()).isDir()) {
         dialog.selectFile(path);
     } else if (field != nullptr) {
@@ -261,13 +266,13 @@ QString FileDialog::ask() {
     QFileDialog& files = dialog();
     // Offer the name last confirmed in this dialog (none before first use).
     offerPath(files, lastConfirmed_);
-    auto* nameField = files.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QLineEdit* field = nameField(files);
     const QPointer<QWidget> focus = window_.focusWidget();
     const int result = runModal_(files);
     // The name field's list of matching names may outlive the dialog when
     // Enter took the name while it showed.
-    if (nameField != nullptr && nameField->completer() != nullptr) {
-        nameField->completer()->popup()->hide();
+    if (field != nullptr && field->completer() != nullptr) {
+        field->completer()->popup()->hide();
     }
     // The window active again, with the focus where it was.
     window_.activateWindow();

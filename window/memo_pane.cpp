@@ -29,6 +29,33 @@ bool holdsStandIn(const QString& text) {
     return numerlo::holdsStandIn(utf16(text));
 }
 
+// A cursor in `doc` from `anchor` to `position`.
+QTextCursor span(QTextDocument* doc, int anchor, int position) {
+    QTextCursor cursor(doc);
+    cursor.setPosition(anchor);
+    cursor.setPosition(position, QTextCursor::KeepAnchor);
+    return cursor;
+}
+
+// How much two texts share: at their start (at most `mostHead`), then at
+// their end. What lies between is where they differ.
+struct SharedEnds {
+    qsizetype head = 0;
+    qsizetype tail = 0;
+};
+SharedEnds sharedEnds(const QString& one, const QString& other, qsizetype mostHead) {
+    const qsizetype shorter = std::min(one.size(), other.size());
+    SharedEnds shared;
+    while (shared.head < std::min(shorter, mostHead) && one[shared.head] == other[shared.head]) {
+        ++shared.head;
+    }
+    while (shared.tail < shorter - shared.head &&
+           one[one.size() - 1 - shared.tail] == other[other.size() - 1 - shared.tail]) {
+        ++shared.tail;
+    }
+    return shared;
+}
+
 }  // namespace
 
 MemoPane::MemoPane(Role role, QWidget* parent) : QPlainTextEdit(parent), role_(role) {
@@ -199,20 +226,9 @@ void MemoPane::rereadStandIns(int from, int to) {
         const QString read = QString::fromStdU16String(numerlo::rereadStandIns(utf16(text)));
         if (read != text) {
             // Replace only what differs, so that the cursor stays put.
-            const qsizetype shorter = std::min(text.size(), read.size());
-            qsizetype head = 0;
-            while (head < shorter && text[head] == read[head]) {
-                ++head;
-            }
-            qsizetype tail = 0;
-            while (tail < shorter - head &&
-                   text[text.size() - 1 - tail] == read[read.size() - 1 - tail]) {
-                ++tail;
-            }
-            QTextCursor cursor(doc);
-            cursor.setPosition(block.position() + static_cast<int>(head));
-            cursor.setPosition(block.position() + static_cast<int>(text.size() - tail),
-                               QTextCursor::KeepAnchor);
+            const auto [head, tail] = sharedEnds(text, read, text.size());
+            QTextCursor cursor = span(doc, block.position() + static_cast<int>(head),
+                                      block.position() + static_cast<int>(text.size() - tail));
             cursor.insertText(read.mid(head, read.size() - head - tail));
         }
         if (block == last) {
@@ -259,10 +275,7 @@ void MemoPane::keyPressEvent(QKeyEvent* event) {
     if (refused && held) {
         document()->undo();
         document()->clearUndoRedoStacks(QTextDocument::RedoStack);
-        QTextCursor was = textCursor();
-        was.setPosition(anchor);
-        was.setPosition(position, QTextCursor::KeepAnchor);
-        setTextCursor(was);
+        setTextCursor(span(document(), anchor, position));
     }
 }
 
@@ -289,17 +302,7 @@ bool MemoPane::settleKey(const QString& before, int anchor, int position, bool h
         return true;
     }
     // What Qt changed: it edits at the cursor, or takes text away before it.
-    const qsizetype most = std::min(before.size(), after.size());
-    qsizetype head = 0;
-    while (head < std::min<qsizetype>(most, std::min(anchor, position)) &&
-           after[head] == before[head]) {
-        ++head;
-    }
-    qsizetype tail = 0;
-    while (tail < most - head &&
-           after[after.size() - 1 - tail] == before[before.size() - 1 - tail]) {
-        ++tail;
-    }
+    const auto [head, tail] = sharedEnds(after, before, std::min(anchor, position));
     const auto from = static_cast<int>(head);
     const auto end = static_cast<int>(after.size() - tail);
     // Enter makes a new block, which the raw text shows as U+2029; Shift+Enter
@@ -310,19 +313,14 @@ bool MemoPane::settleKey(const QString& before, int anchor, int position, bool h
     const bool fits =
         formed && (entered.isEmpty() ||
                    fitsLimit(before, QString(after).replace(from, entered.size(), *formed)));
-    QTextCursor edit(doc);
-    edit.setPosition(from);
-    edit.setPosition(end, QTextCursor::KeepAnchor);
+    QTextCursor edit = span(doc, from, end);
     if (!fits) {
         QApplication::beep();
         if (held) {
             return false;  // its edit block is undone whole
         }
         edit.insertText(before.mid(from, before.size() - tail - from));
-        QTextCursor was(doc);
-        was.setPosition(anchor);
-        was.setPosition(position, QTextCursor::KeepAnchor);
-        setTextCursor(was);
+        setTextCursor(span(doc, anchor, position));
         return false;
     }
     if (*formed != entered) {
@@ -499,12 +497,7 @@ void MemoPane::enterForAssistiveTool(int from, int to, const QString& text) {
     if (!formed) {
         return;
     }
-    applyAndReread(from, to, *formed, [&] {
-        QTextCursor edit(document());
-        edit.setPosition(from);
-        edit.setPosition(to, QTextCursor::KeepAnchor);
-        edit.insertText(*formed);
-    });
+    applyAndReread(from, to, *formed, [&] { span(document(), from, to).insertText(*formed); });
 }
 
 QAccessibleInterface* MemoPane::accessibleFor(const QString& className, QObject* object) {
