@@ -665,9 +665,9 @@ std::string runInChild(const FileCase& c, const std::string& dir) {
     return WIFEXITED(status) ? outcome : "the child did not finish (it waited, or crashed)";
 }
 
-class AnyName : public ::testing::TestWithParam<FileCase> {};
+class FilesAnyName : public ::testing::TestWithParam<FileCase> {};
 
-TEST_P(AnyName, LoadsAndSavesAsItShould) {
+TEST_P(FilesAnyName, LoadsAndSavesAsItShould) {
     const FileCase& c = GetParam();
     if (c.who != Who::Anyone && ::geteuid() != 0) {
         GTEST_SKIP() << "needs root: device nodes, private mounts or other users";
@@ -682,7 +682,7 @@ TEST_P(AnyName, LoadsAndSavesAsItShould) {
     EXPECT_EQ(outcome, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, AnyName, ::testing::ValuesIn(fileCases()),
+INSTANTIATE_TEST_SUITE_P(, FilesAnyName, ::testing::ValuesIn(fileCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
