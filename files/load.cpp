@@ -1,3 +1,4 @@
+// loadTextFile and longestNameIn (text_files.h): reading by name without waiting.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// Qt's own file dialog, made when first used, keeping no settings.
 #include "file_dialog.h"
 
 #include <QAbstractItemView>

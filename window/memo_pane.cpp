@@ -1,3 +1,4 @@
+// MemoPane: every way text enters a pane, in the steps memo_pane.h lists.
 #include "memo_pane.h"
 
 #include <QAbstractTextDocumentLayout>

@@ -1,3 +1,4 @@
+// The status line, and the accessible roles for it and the main window.
 #include "status_line.h"
 
 #include <QAccessible>

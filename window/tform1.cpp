@@ -1,3 +1,4 @@
+// TForm1: building the window's controls, its commands, and what a run asks of it.
 #include "tform1.h"
 
 #include <QCloseEvent>
