@@ -171,9 +171,10 @@ class NewFile {
     std::string hidden_;
 };
 
-// Nothing, from a replacement that could not keep the file what it was
+// What a replacement gives where it could not keep the file what it was
 // (the folder takes no new file, or gives it an access list; no room for a
-// second copy): the file is untouched, to be written in place instead.
+// second copy): no attempt's end, for the file is untouched, to be written
+// in place instead.
 constexpr std::optional<Attempt> kWriteInPlaceInstead = std::nullopt;
 
 // A new file beside `target` holding `bytes`, with the old one's mode and
