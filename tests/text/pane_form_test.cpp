@@ -81,6 +81,7 @@ TEST(TextNormaliseLineBreaks, EveryBreakBecomesCrLfUpToTheFirstNul) {
         {"a\rb", "a\r\nb"},
         {"a\r\nb", "a\r\nb"},
         {"a\n\rb", "a\r\n\r\nb"},
+        {"a\r\rb", "a\r\n\r\nb"},
         {"\r\r\n\n", "\r\n\r\n\r\n"},
         {"end\r", "end\r\n"},
         {"\x82\n\x81", "\x82\r\n\x81"},
