@@ -68,4 +68,4 @@ for f in "${expected[@]}"; do
   [ ! -e "/usr/$f" ] || { echo "apt-get remove numerlo left /usr/$f" >&2; exit 1; }
 done
 "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "./$deb"
-echo "package check: lintian clean; installed, listed, started on X and Wayland, quit cleanly, removed"
+echo "package check: lintian clean; installed, listed, started on X and Wayland, quit cleanly, removed and installed again"
