@@ -275,11 +275,16 @@ class FileTest : public QObject {
         // The open dialog is shared by both loads; the save dialog has its own.
         QCOMPARE(h.dialogs[0].name, QStringLiteral("OpenDialog1"));
         QCOMPARE(h.dialogs[0].offered, QString());
+        // Each shows its filter as the window names it and lists by its pattern.
         QCOMPARE(h.dialogs[0].filters, QStringList{QStringLiteral("text (*.txt)")});
+        QCOMPARE(h.dialogs[0].shownFilter, QStringLiteral("text"));
+        QCOMPARE(h.dialogs[0].listingPatterns, QStringList{QStringLiteral("*.txt")});
         QCOMPARE(h.dialogs[1].offered, QStringLiteral("a.txt"));
         QCOMPARE(h.dialogs[2].name, QStringLiteral("SaveDialog1"));
         QCOMPARE(h.dialogs[2].offered, QString());
         QCOMPARE(h.dialogs[2].filters, QStringList{QStringLiteral("html (*.html)")});
+        QCOMPARE(h.dialogs[2].shownFilter, QStringLiteral("html"));
+        QCOMPARE(h.dialogs[2].listingPatterns, QStringList{QStringLiteral("*.html")});
         QCOMPARE(h.dialogs[2].mode, QFileDialog::AcceptSave);
         QCOMPARE(h.dialogs[3].offered, QStringLiteral("page.html"));
         auto* readOnly = h.form->findChild<QWidget*>(QStringLiteral("ReadOnlyBox"));
