@@ -264,6 +264,9 @@ void TForm1::loadPane(InputPane pane, const QString& path) {
                 showError(window_texts::kCannotOpen.arg(fullPath));
             } else if (!loaded.text || !memo(pane)->setBytes(*loaded.text)) {
                 showError(window_texts::kTooLarge);
+            } else {
+                Label3->confirm(pane == InputPane::Memo1 ? window_texts::kSerialsLoaded
+                                                         : window_texts::kResultsLoaded);
             }
         });
 }
@@ -280,6 +283,8 @@ void TForm1::Button4Click() {
                                        showError(window_texts::kCannotCreate.arg(path));
                                    } else if (status == SaveStatus::WriteError) {
                                        showError(window_texts::kWriteError);
+                                   } else {
+                                       Label3->confirm(window_texts::kPageSaved.arg(path));
                                    }
                                });
 }
@@ -353,7 +358,7 @@ void TForm1::setStatusLine(const std::string& text) {
     const QString shown = toPaneText(text);
     const bool pageReady = std::exchange(pageJustAdded_, false) && shown.isEmpty();
     if (shown == busy) {
-        Label3->setText(shown);
+        Label3->showQuietly(shown);
     } else {
         Label3->say(shown, pageReady ? window_texts::kPageReady : QString());
     }
@@ -389,6 +394,7 @@ void TForm1::Button5Click() {
     Memo2->clear();
     Memo3->clear();
     Label3->say(QString());
+    Label3->confirm(window_texts::kCleared);
 }
 
 }  // namespace numerlo
