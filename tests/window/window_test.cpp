@@ -957,13 +957,13 @@ class WindowTest : public QObject {
         QVERIFY(draws.open(QIODevice::WriteOnly) && draws.write("001\r\n") == 5);
         draws.close();
         const SpokenNotices listening;
-        QTest::mouseClick(h.button(3), Qt::LeftButton);  // fails: the line has a message
+        h.click(3);  // fails: the line has a message
         waitForRunEnd();
         const QString message = status();
         QTRY_COMPARE(SpokenNotices::said(), QStringList{message});
         SpokenNotices::said().clear();
         if (!file.isEmpty()) {
-            h.fileAnswers.push_back(path);
+            h.fileAnswers.emplace_back(path);
         }
         h.click(button);
         QVERIFY(h.waitForIdle());
