@@ -18,6 +18,7 @@
 
 #include "error_box.h"
 #include "form_layout.h"
+#include "label_colours.h"
 #include "pane_text.h"
 #include "status_line.h"
 #include "text_files.h"
@@ -36,16 +37,18 @@ QFont pixelFont(const QFont& base, int pixels96, bool bold, qreal dpi) {
 }
 
 template <typename Label = QLabel>
-Label* makeLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font,
-                 const QColor& color) {
+Label* makeLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font) {
     auto* label = new Label(parent);
     label->setText(text);
     label->setObjectName(name);
     label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
     return label;
+}
+
+void setTextColour(QLabel* label, const QColor& colour) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
 }
 
 QString joinLines(const QString (&lines)[10]) {
@@ -112,15 +115,14 @@ void TForm1::createControls() {
     Memo2 =
         createInputPane(InputPane::Memo2, QStringLiteral("Memo2"), window_texts::kResultPaneLines);
     const QFont captionFont = pixelFont(base, layout::kCaptionFontPixels, true, dpi);
-    Label1 =
-        makeLabel(this, QStringLiteral("Label1"), window_texts::kLabel1, captionFont, Qt::black);
-    Label2 =
-        makeLabel(this, QStringLiteral("Label2"), window_texts::kLabel2, captionFont, Qt::black);
+    Label1 = makeLabel(this, QStringLiteral("Label1"), window_texts::kLabel1, captionFont);
+    Label2 = makeLabel(this, QStringLiteral("Label2"), window_texts::kLabel2, captionFont);
     createButtons();
     Memo3 = createPane(MemoPane::Role::Output, QStringLiteral("Memo3"));
-    Label3 = makeLabel<StatusLine>(this, QStringLiteral("Label3"), QString(), captionFont, Qt::red);
+    Label3 = makeLabel<StatusLine>(this, QStringLiteral("Label3"), QString(), captionFont);
     Label4 = makeLabel(this, QStringLiteral("Label4"), window_texts::kNotice,
-                       pixelFont(base, layout::kNoticeFontPixels, true, dpi), Qt::black);
+                       pixelFont(base, layout::kNoticeFontPixels, true, dpi));
+    setLabelColours();
 
     // What a screen reader calls each pane: the caption under it, or, for the
     // output pane, which has none, a name of its own.
@@ -135,6 +137,27 @@ void TForm1::createControls() {
         setTabOrder(order[i], order[i + 1]);
     }
     createTimers();
+}
+
+void TForm1::setLabelColours() {
+    if (Label4 == nullptr) {
+        return;  // not made yet
+    }
+    const LabelColours colours =
+        labelColours(palette().color(QPalette::Window), palette().color(QPalette::WindowText));
+    for (QLabel* label : {Label1, Label2, Label4}) {
+        setTextColour(label, colours.caption);
+    }
+    setTextColour(Label3, colours.status);
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    // A theme switched while the program runs gives the window a new palette.
+    if (event->type() == QEvent::PaletteChange ||
+        event->type() == QEvent::ApplicationPaletteChange) {
+        setLabelColours();
+    }
+    QWidget::changeEvent(event);
 }
 
 MemoPane* TForm1::createPane(MemoPane::Role role, const QString& name) {
@@ -242,6 +265,9 @@ void TForm1::loadPane(InputPane pane, const QString& path) {
                 showError(window_texts::kCannotOpen.arg(fullPath));
             } else if (!loaded.text || !memo(pane)->setBytes(*loaded.text)) {
                 showError(window_texts::kTooLarge);
+            } else {
+                Label3->confirm(pane == InputPane::Memo1 ? window_texts::kSerialsLoaded
+                                                         : window_texts::kResultsLoaded);
             }
         });
 }
@@ -258,6 +284,8 @@ void TForm1::Button4Click() {
                                        showError(window_texts::kCannotCreate.arg(path));
                                    } else if (status == SaveStatus::WriteError) {
                                        showError(window_texts::kWriteError);
+                                   } else {
+                                       Label3->confirm(window_texts::kPageSaved.arg(path));
                                    }
                                });
 }
@@ -331,7 +359,7 @@ void TForm1::setStatusLine(const std::string& text) {
     const QString shown = toPaneText(text);
     const bool pageReady = std::exchange(pageJustAdded_, false) && shown.isEmpty();
     if (shown == busy) {
-        Label3->setText(shown);
+        Label3->showQuietly(shown);
     } else {
         Label3->say(shown, pageReady ? window_texts::kPageReady : QString());
     }
@@ -367,6 +395,7 @@ void TForm1::Button5Click() {
     Memo2->clear();
     Memo3->clear();
     Label3->say(QString());
+    Label3->confirm(window_texts::kCleared);
 }
 
 }  // namespace numerlo
