@@ -14,6 +14,7 @@ cmake --build build-pkg --parallel "$(nproc)"
 # cmake --install into a throw-away prefix lays out the same files.
 expected=(
   bin/numerlo
+  bin/numerlo-page
   share/applications/com.example.numerlo.desktop
   share/metainfo/com.example.numerlo.metainfo.xml
   share/icons/hicolor/scalable/apps/com.example.numerlo.svg
@@ -49,7 +50,18 @@ kill -0 "$pid" || { echo "numerlo did not stay up" >&2; exit 1; }
 kill -TERM "$pid"
 wait "$pid"
 
+# The installed numerlo-page makes a page from a small CSV history with no
+# display at all.
+work=$(mktemp -d)
+{
+  printf '開催回,日付,第1数字,第2数字,第3数字,第4数字,第5数字,第6数字,BONUS数字\r\n'
+  for n in $(seq 1 12); do printf '%d,2000/10/5,%d,8,10,13,27,30,39\r\n' "$n" "$n"; done
+} >"$work/draws.csv"
+env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/numerlo-page --csv "$work/draws.csv" -o "$work/page.html"
+grep -q '<b>012</b>' "$work/page.html" || { echo "numerlo-page made no page" >&2; exit 1; }
+rm -rf "$work"
+
 # And natively on Wayland, with the plugin the package recommends.
 dpkg-deb -f "$deb" Recommends | grep -q qt6-wayland || { echo "qt6-wayland not recommended" >&2; exit 1; }
 scripts/wayland-check.sh /usr/bin/numerlo
-echo "package check: installed, listed, started on X and Wayland, and quit cleanly"
+echo "package check: installed, listed, started on X and Wayland, quit cleanly; numerlo-page made a page"
