@@ -61,6 +61,7 @@ struct Ran {
 
 Ran runProgram(const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (const std::string& a : arguments) {
         argv.push_back(const_cast<char*>(a.c_str()));
     }
@@ -152,8 +153,12 @@ int main(int argc, char* argv[]) {
     const Ran first = runProgram({program, "--csv", csv, "--every", site});
     const std::vector<std::string> names = namesIn(site);
     std::vector<std::string> pages;
+    pages.reserve(names.size());
     for (const std::string& name : names) {
-        pages.push_back(readAll(site + "/" + name));
+        std::string path = site;
+        path += '/';
+        path += name;
+        pages.push_back(readAll(path));
     }
     floorWrite(floor, names, pages);
 

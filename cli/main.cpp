@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -22,6 +23,8 @@ void qtMessages(QtMsgType type, const QMessageLogContext& /*context*/, const QSt
 
 int main(int argc, char* argv[]) {
     qInstallMessageHandler(qtMessages);
+    // A reader that goes away (numerlo-page ... | head) is a write error.
+    std::signal(SIGPIPE, SIG_IGN);
     std::setlocale(LC_ALL, "");
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);

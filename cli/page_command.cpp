@@ -34,6 +34,7 @@ std::string nameOf(const QString& name) {
 
 struct Options {
     std::string home = NUMERLO_HOME_URL;
+    bool homeGiven = false;
     std::optional<std::string> page;  // -o
     std::optional<std::string> csv;
     std::optional<QString> draws;
@@ -63,7 +64,7 @@ const char* misfit(const Options& o) {
     if (o.every && (o.draws || o.page)) {
         return "--every makes every page: it takes neither --draws nor -o";
     }
-    if (!fitsTheLink(QString::fromStdString(o.home))) {
+    if (o.homeGiven && !fitsTheLink(QString::fromStdString(o.home))) {
         return "--home takes a web address of printable ASCII without quotes or < >";
     }
     return nullptr;
@@ -317,59 +318,73 @@ QString helpText(const QCommandLineParser& parser) {
            parser.helpText().section(u'\n', 2);
 }
 
+// The options as QCommandLineParser knows them.
+struct CommandLine {
+    QCommandLineParser parser;
+    QCommandLineOption home{QStringLiteral("home"),
+                            QStringLiteral("The address of the link トップページへ."),
+                            QStringLiteral("URL")};
+    QCommandLineOption page{QStringLiteral("o"),
+                            QStringLiteral("Save the page as PAGE, not to standard output."),
+                            QStringLiteral("PAGE")};
+    QCommandLineOption csv{QStringLiteral("csv"),
+                           QStringLiteral("Take the draws from a published CSV history."),
+                           QStringLiteral("FILE")};
+    QCommandLineOption draws{QStringLiteral("draws"),
+                             QStringLiteral("Draws FIRST to FIRST+9 (the latest ten without it)."),
+                             QStringLiteral("FIRST")};
+    QCommandLineOption every{
+        QStringLiteral("every"),
+        QStringLiteral("A page for every ten draws in FOLDER: 0001-0010.html, ..."),
+        QStringLiteral("FOLDER")};
+    QCommandLineOption help;
+    QCommandLineOption version;
+
+    CommandLine() : help(parser.addHelpOption()), version(parser.addVersionOption()) {
+        parser.addOptions({home, page, csv, draws, every});
+        parser.addPositionalArgument(QStringLiteral("SERIALS"),
+                                     QStringLiteral("Ten draw serials, one a line."));
+        parser.addPositionalArgument(QStringLiteral("RESULTS"),
+                                     QStringLiteral("Ten lines of seven two-digit numbers."));
+    }
+
+    [[nodiscard]] std::optional<std::string> name(const QCommandLineOption& option) const {
+        return parser.isSet(option) ? std::optional<std::string>(nameOf(parser.value(option)))
+                                    : std::nullopt;
+    }
+
+    [[nodiscard]] Options options() const {
+        Options o;
+        if (parser.isSet(home)) {
+            o.home = parser.value(home).toStdString();
+            o.homeGiven = true;
+        }
+        o.page = name(page);
+        o.csv = name(csv);
+        o.every = name(every);
+        if (parser.isSet(draws)) {
+            o.draws = parser.value(draws);
+        }
+        o.files = parser.positionalArguments();
+        return o;
+    }
+};
+
 }  // namespace
 
 int runPageCommand(const QStringList& arguments) {
-    QCommandLineParser parser;
-    const QCommandLineOption home(QStringLiteral("home"),
-                                  QStringLiteral("The address of the link トップページへ."),
-                                  QStringLiteral("URL"));
-    const QCommandLineOption page(QStringLiteral("o"),
-                                  QStringLiteral("Save the page as PAGE, not to standard output."),
-                                  QStringLiteral("PAGE"));
-    const QCommandLineOption csv(QStringLiteral("csv"),
-                                 QStringLiteral("Take the draws from a published CSV history."),
-                                 QStringLiteral("FILE"));
-    const QCommandLineOption draws(
-        QStringLiteral("draws"),
-        QStringLiteral("Draws FIRST to FIRST+9 (the latest ten without it)."),
-        QStringLiteral("FIRST"));
-    const QCommandLineOption every(
-        QStringLiteral("every"),
-        QStringLiteral("A page for every ten draws in FOLDER: 0001-0010.html, ..."),
-        QStringLiteral("FOLDER"));
-    parser.addOptions({home, page, csv, draws, every});
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("SERIALS"),
-                                 QStringLiteral("Ten draw serials, one a line."));
-    parser.addPositionalArgument(QStringLiteral("RESULTS"),
-                                 QStringLiteral("Ten lines of seven two-digit numbers."));
-    if (!parser.parse(arguments)) {
-        sayError({}, parser.errorText().toStdString());
+    CommandLine line;
+    if (!line.parser.parse(arguments)) {
+        sayError({}, line.parser.errorText().toStdString());
         return kExitWrong;
     }
-    if (parser.isSet(help) || parser.isSet(version)) {
-        const QByteArray text = parser.isSet(help)
-                                    ? helpText(parser).toLocal8Bit()
+    if (line.parser.isSet(line.help) || line.parser.isSet(line.version)) {
+        const QByteArray text = line.parser.isSet(line.help)
+                                    ? helpText(line.parser).toLocal8Bit()
                                     : QByteArray("numerlo-page " NUMERLO_VERSION "\n");
         return deliver(Options{}, std::string_view(text.constData(), text.size()));
     }
-    Options o;
-    if (parser.isSet(home)) {
-        o.home = parser.value(home).toStdString();
-    }
-    const auto optional = [&parser](const QCommandLineOption& option) {
-        return parser.isSet(option) ? std::optional<std::string>(nameOf(parser.value(option)))
-                                    : std::nullopt;
-    };
-    o.page = optional(page);
-    o.csv = optional(csv);
-    o.every = optional(every);
-    if (parser.isSet(draws)) {
-        o.draws = parser.value(draws);
-    }
-    o.files = parser.positionalArguments();
+    const Options o = line.options();
     if (const char* wrong = misfit(o)) {
         sayError({}, wrong);
         return kExitWrong;

@@ -9,7 +9,8 @@
 namespace numerlo {
 
 std::string forTerminal(std::string_view text, const char* charset) {
-    const iconv_t convert = ::iconv_open(::nl_langinfo(CODESET), charset);
+    iconv_t convert = ::iconv_open(::nl_langinfo(CODESET), charset);
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open's failure value
     if (convert == reinterpret_cast<iconv_t>(-1)) {
         return std::string(text);
     }
