@@ -45,4 +45,9 @@ std::optional<long> longestNameIn(const std::string& folder) {
     return longest >= 0 ? std::optional<long>(longest) : std::nullopt;
 }
 
+bool isFolder(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 }  // namespace numerlo

@@ -4,8 +4,6 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontInfo>
-#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -19,6 +17,7 @@
 #include "error_box.h"
 #include "form_layout.h"
 #include "label_colours.h"
+#include "pane_lines.h"
 #include "pane_text.h"
 #include "status_line.h"
 #include "text_files.h"
@@ -29,12 +28,7 @@ namespace numerlo {
 
 namespace {
 
-QFont pixelFont(const QFont& base, int pixels96, bool bold, qreal dpi) {
-    QFont font = base;
-    font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels96 * dpi / 96.0))));
-    font.setBold(bold);
-    return font;
-}
+using lines::pixelFont;
 
 template <typename Label = QLabel>
 Label* makeLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font) {
@@ -89,21 +83,10 @@ void TForm1::showIcon() {
 }
 
 QFont TForm1::setWindowFont() {
-    // Linux has no such face and no alias for it; without this the request
-    // silently falls back to a face with much wider digits.
-    QFont::insertSubstitution(window_texts::kFontFamily, window_texts::kStandInFamily);
-    QFont base(window_texts::kFontFamily);
-    base.setStyleHint(QFont::SansSerif);
+    const QFont base = lines::windowFace();
     const QFont windowFont = pixelFont(base, layout::kWindowFontPixels, false, logicalDpiY());
     setFont(windowFont);
-
-    // Everything is laid out for a 12 px "0"; a face that measures otherwise
-    // scales every position and size with it. The measured height is the
-    // font's full line height, not the glyph box.
-    const int measured = QFontMetrics(windowFont).height();
-    if (measured != layout::kWindowFontPixels) {
-        scale_ = static_cast<double>(measured) / layout::kWindowFontPixels;
-    }
+    scale_ = lines::layoutScale(windowFont);
     return base;
 }
 
@@ -165,16 +148,8 @@ MemoPane* TForm1::createPane(MemoPane::Role role, const QString& name) {
     // comes once the drop is over.
     auto* pane = new MemoPane(role, this);
     pane->setObjectName(name);
-    // The stand-in face has every character a pane shows but the control
-    // characters, the user-defined area and the stand-ins for unreadable
-    // bytes. Qt would look through every other installed face for those, at
-    // every layout (most of the time a long line of them takes), and draw
-    // and wrap them by whatever face it finds; they keep the face's own box.
-    if (QFontInfo(pane->font()).family() == window_texts::kStandInFamily) {
-        QFont own = pane->font();
-        own.setStyleStrategy(QFont::NoFontMerging);
-        pane->setFont(own);
-    }
+    // No other face for what the stand-in face lacks (pane_lines.h).
+    pane->setFont(lines::paneFont(pane->font()));
     connect(
         pane, &MemoPane::tooLarge, this, [this] { showError(window_texts::kTooLarge); },
         Qt::QueuedConnection);

@@ -63,9 +63,4 @@ inline const QString kOpenFilter = QStringLiteral("text (*.txt)");
 inline const QString kSaveFilter = QStringLiteral("html (*.html)");
 inline const QString kReadOnlyBox = QStringLiteral("読み取り専用ファイルとして開く(&R)");
 
-// The face asked for, and the one that stands in for it on Linux: its
-// advance widths match for ASCII and the full-width digits.
-inline const QString kFontFamily = QStringLiteral("ＭＳ Ｐゴシック");
-inline const QString kStandInFamily = QStringLiteral("Ume P Gothic");
-
 }  // namespace numerlo::window_texts
