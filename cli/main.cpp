@@ -29,6 +29,13 @@ int main(int argc, char* argv[]) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
-    const QGuiApplication app(argc, argv);
-    return numerlo::runPageCommand(QCoreApplication::arguments());
+    const QGuiApplication app(argc, argv);  // takes Qt's own options out of argv
+    // A file name is bytes, not always UTF-8 (an archive named in EUC-JP or
+    // CP932): each argument goes on as Latin-1, one character a byte, and
+    // comes back as the very bytes given.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLatin1(argv[i]));
+    }
+    return numerlo::runPageCommand(arguments);
 }

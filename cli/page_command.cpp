@@ -1,10 +1,10 @@
 #include "page_command.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <langinfo.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,8 +28,9 @@ constexpr std::size_t kMostCsvBytes = std::size_t{4} * 1024 * 1024;
 
 using Lines = Table<std::string, kDraws>;
 
+// An argument's bytes (see runPageCommand).
 std::string nameOf(const QString& name) {
-    return QFile::encodeName(name).toStdString();
+    return name.toLatin1().toStdString();
 }
 
 struct Options {
@@ -356,7 +357,7 @@ struct CommandLine {
     [[nodiscard]] Options options() const {
         Options o;
         if (parser.isSet(home)) {
-            o.home = parser.value(home).toStdString();
+            o.home = nameOf(parser.value(home));
             o.homeGiven = true;
         }
         o.page = name(page);
@@ -375,7 +376,8 @@ struct CommandLine {
 int runPageCommand(const QStringList& arguments) {
     CommandLine line;
     if (!line.parser.parse(arguments)) {
-        sayError({}, line.parser.errorText().toStdString());
+        // It quotes the argument as given: in the terminal's own encoding.
+        sayError({}, nameOf(line.parser.errorText()), ::nl_langinfo(CODESET));
         return kExitWrong;
     }
     if (line.parser.isSet(line.help) || line.parser.isSet(line.version)) {

@@ -15,8 +15,9 @@ inline constexpr int kExitMade = 0;
 inline constexpr int kExitCheckFailed = 1;
 inline constexpr int kExitWrong = 2;
 
-// Runs the command for `arguments` (the program's name first); needs a
-// QGuiApplication. Returns the exit status.
+// Runs the command for `arguments` (the program's name first), each given
+// as its bytes in Latin-1, one character a byte; needs a QGuiApplication.
+// Returns the exit status.
 int runPageCommand(const QStringList& arguments);
 
 }  // namespace numerlo

@@ -31,14 +31,16 @@ struct Ran {
     QString err;
 };
 
-// The program in `folder` with a UTF-8 terminal.
-Ran runProgram(const QString& folder, const QStringList& arguments) {
+// The program (or `command`) in `folder` with a terminal in `locale`.
+Ran runProgram(const QString& folder, const QStringList& arguments,
+               const QString& locale = QStringLiteral("C.UTF-8"),
+               const QString& command = QStringLiteral(NUMERLO_PAGE_PROGRAM)) {
     QProcess program;
     program.setWorkingDirectory(folder);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    env.insert(QStringLiteral("LC_ALL"), locale);
     program.setProcessEnvironment(env);
-    program.start(QStringLiteral(NUMERLO_PAGE_PROGRAM), arguments);
+    program.start(command, arguments);
     if (!program.waitForFinished(30000) || program.exitStatus() != QProcess::NormalExit) {
         return {};
     }
@@ -206,6 +208,27 @@ class PageTest : public QObject {
         QCOMPARE(ran.out, QByteArray());
         QCOMPARE(readFile(path("old.html")), std::string("old"));
         QCOMPARE(QDir(dir->path()).entryList(QDir::AllEntries | QDir::Hidden), before);
+    }
+
+    void fileNamesThatAreNotUtf8AreKeptAsTheyAre() {
+        // 日付.csv and 日付.html named in CP932; the shell hands over the bytes.
+        const std::string csv = dir->path().toStdString() + "/\x93\xfa.csv";
+        const std::string page = dir->path().toStdString() + "/\x93\xfa.html";
+        std::ofstream(csv) << history(10);
+        const Ran ran = runProgram(
+            dir->path(),
+            {QStringLiteral("-c"),
+             QStringLiteral("exec \"$0\" --csv \"$(printf '\\223\\372.csv')\" -o "
+                            "\"$(printf '\\223\\372.html')\""),
+             QStringLiteral(NUMERLO_PAGE_PROGRAM)},
+            QStringLiteral("C.UTF-8"), QStringLiteral("/bin/sh"));
+        const bool saved = std::ifstream(page).good();
+        std::remove(csv.c_str());  // QTemporaryDir takes only UTF-8 names
+        std::remove(page.c_str());
+        QCOMPARE(ran.err, QString());
+        QCOMPARE(ran.exit, 0);
+        QVERIFY(saved);
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList());
     }
 
     void everyPageButTheFaultyOnesIsMade() {
