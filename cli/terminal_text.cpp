@@ -4,9 +4,31 @@
 #include <langinfo.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace numerlo {
+
+namespace {
+
+// The bytes of the character `text` starts with, in `charset`: a character
+// the terminal lacks is passed over whole, never leaving a trail byte
+// ("{" of 本 in CP932) to show as a letter of its own.
+std::size_t characterBytes(std::string_view text, const char* charset) {
+    const auto lead = static_cast<unsigned char>(text.front());
+    std::size_t length = 1;
+    if (std::strcmp(charset, "CP932") == 0) {
+        length = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC) ? 2 : 1;
+    } else if (std::strcmp(charset, "UTF-8") == 0) {
+        while (length < text.size() && (static_cast<unsigned char>(text[length]) & 0xC0U) == 0x80U) {
+            ++length;
+        }
+    }
+    return std::min(length, text.size());
+}
+
+}  // namespace
 
 std::string forTerminal(std::string_view text, const char* charset) {
     iconv_t convert = ::iconv_open(::nl_langinfo(CODESET), charset);
@@ -25,8 +47,9 @@ std::string forTerminal(std::string_view text, const char* charset) {
         out.append(buffer, static_cast<std::size_t>(at - buffer));
         if (done == static_cast<std::size_t>(-1) && errno != E2BIG) {
             out += '?';  // a character the terminal lacks, or a broken one
-            ++in;
-            --left;
+            const std::size_t skipped = characterBytes({in, left}, charset);
+            in += skipped;
+            left -= skipped;
         }
     }
     char* at = buffer;

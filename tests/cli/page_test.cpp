@@ -210,6 +210,16 @@ class PageTest : public QObject {
         QCOMPARE(QDir(dir->path()).entryList(QDir::AllEntries | QDir::Hidden), before);
     }
 
+    void aTerminalWithoutJapaneseShowsAQuestionMarkACharacter() {
+        writeFile(path("twice.csv"), history(15, 12));
+        const Ran ran =
+            runProgram(dir->path(), {QStringLiteral("--csv"), QStringLiteral("twice.csv")},
+                       QStringLiteral("C"));
+        QCOMPARE(ran.exit, 1);
+        const QString message = QStringLiteral("本数字、Ｂ数字は７種類の異なった数字を入力して下さい。");
+        QCOMPARE(ran.err, QStringLiteral("numerlo-page: ") + QString(message.size(), u'?') + u'\n');
+    }
+
     void fileNamesThatAreNotUtf8AreKeptAsTheyAre() {
         // 日付.csv and 日付.html named in CP932; the shell hands over the bytes.
         const std::string csv = dir->path().toStdString() + "/\x93\xfa.csv";
