@@ -381,10 +381,12 @@ int runPageCommand(const QStringList& arguments) {
         return kExitWrong;
     }
     if (line.parser.isSet(line.help) || line.parser.isSet(line.version)) {
-        const QByteArray text = line.parser.isSet(line.help)
-                                    ? helpText(line.parser).toLocal8Bit()
-                                    : QByteArray("numerlo-page " NUMERLO_VERSION "\n");
-        return deliver(Options{}, std::string_view(text.constData(), text.size()));
+        // The help's Japanese words in the terminal's encoding, as messages.
+        const std::string text =
+            line.parser.isSet(line.help)
+                ? forTerminal(helpText(line.parser).toStdString(), "UTF-8")
+                : std::string("numerlo-page " NUMERLO_VERSION "\n");
+        return deliver(Options{}, text);
     }
     const Options o = line.options();
     if (const char* wrong = misfit(o)) {

@@ -218,6 +218,8 @@ class PageTest : public QObject {
         QCOMPARE(ran.exit, 1);
         const QString message = QStringLiteral("本数字、Ｂ数字は７種類の異なった数字を入力して下さい。");
         QCOMPARE(ran.err, QStringLiteral("numerlo-page: ") + QString(message.size(), u'?') + u'\n');
+        const Ran help = runProgram(dir->path(), {QStringLiteral("--help")}, QStringLiteral("C"));
+        QVERIFY2(help.out.contains("page (\?\?\?) of ten \?\?6 draws"), help.out.constData());
     }
 
     void fileNamesThatAreNotUtf8AreKeptAsTheyAre() {
