@@ -349,6 +349,19 @@ struct CommandLine {
                                      QStringLiteral("Ten lines of seven two-digit numbers."));
     }
 
+    // An option given twice: the parser would take the last one silently,
+    // and two CSV files or two pages are not what one command makes.
+    [[nodiscard]] std::optional<std::string> givenTwice() const {
+        for (const QCommandLineOption* option : {&home, &page, &csv, &draws, &every}) {
+            if (parser.values(*option).size() > 1) {
+                const QString name = option->names().constFirst();
+                return (name.size() == 1 ? "-" : "--") + name.toStdString() +
+                       " is given more than once";
+            }
+        }
+        return std::nullopt;
+    }
+
     [[nodiscard]] std::optional<std::string> name(const QCommandLineOption& option) const {
         return parser.isSet(option) ? std::optional<std::string>(nameOf(parser.value(option)))
                                     : std::nullopt;
@@ -387,6 +400,10 @@ int runPageCommand(const QStringList& arguments) {
                 ? forTerminal(helpText(line.parser).toStdString(), "UTF-8")
                 : std::string("numerlo-page " NUMERLO_VERSION "\n");
         return deliver(Options{}, text);
+    }
+    if (const std::optional<std::string> twice = line.givenTwice()) {
+        sayError({}, *twice);
+        return kExitWrong;
     }
     const Options o = line.options();
     if (const char* wrong = misfit(o)) {

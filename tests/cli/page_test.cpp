@@ -178,6 +178,10 @@ class PageTest : public QObject {
         QTest::newRow("two modes")
             << QStringList{QStringLiteral("--csv"), csv, csv} << 2
             << QStringLiteral("numerlo-page: --csv takes no SERIALS or RESULTS files");
+        QTest::newRow("two CSVs")
+            << QStringList{QStringLiteral("--csv"), csv, QStringLiteral("--csv"),
+                           QStringLiteral("bad.csv")}
+            << 2 << QStringLiteral("numerlo-page: --csv is given more than once");
         QTest::newRow("--every to a file")
             << QStringList{QStringLiteral("--csv"), csv, QStringLiteral("--every"),
                            QStringLiteral("old.html")}
