@@ -109,16 +109,25 @@ std::optional<std::array<std::size_t, kColumns>> findColumns(std::string_view he
     std::array<std::size_t, kColumns> at{};
     for (std::size_t c = 0; c < kColumns; ++c) {
         const ColumnNames& names = columnNames()[c];
-        const auto found = std::find_if(fields.begin(), fields.end(), [&](const std::string& f) {
+        const auto isNamed = [&](const std::string& f) {
             const std::string_view name = trimmed(f);
             return std::find(names.spellings.begin(), names.spellings.end(), name) !=
                    names.spellings.end();
-        });
+        };
+        const auto found = std::find_if(fields.begin(), fields.end(), isNamed);
         if (found == fields.end()) {
             problem = {1, 0, "no column " + names.both + " in the header"};
             return std::nullopt;
         }
         at[c] = static_cast<std::size_t>(found - fields.begin());
+        // Two columns for one number: which one holds the draws is a guess.
+        const auto again = std::find_if(found + 1, fields.end(), isNamed);
+        if (again != fields.end()) {
+            problem = {1, static_cast<std::size_t>(again - fields.begin()) + 1,
+                       "a second column " + names.both + " (the first is column " +
+                           std::to_string(at[c] + 1) + ")"};
+            return std::nullopt;
+        }
     }
     return at;
 }

@@ -35,7 +35,7 @@ struct CsvDraws {
 
 // The header names the columns by either of two sets of names:
 //   開催回 or 抽せん回, 第1数字..第6数字 or 本数字1..本数字6, BONUS数字 or
-//   ボーナス数字.
+//   ボーナス数字, each of them once.
 // The file is CP932 or UTF-8, with a byte-order mark or without, with LF or
 // CR LF line ends; a field may be quoted. Lines with nothing on them are
 // passed over. A draw number is 1..9999 and each number 1..43, in digits;

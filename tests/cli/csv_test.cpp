@@ -86,6 +86,10 @@ INSTANTIATE_TEST_SUITE_P(
         Faulty{"UnknownHeader", "回,日付,1,2,3,4,5,6,B\n1,x,1,2,3,4,5,6,7\n", 1, 0},
         Faulty{"HeaderLacksTheBonus", "開催回,第1数字,第2数字,第3数字,第4数字,第5数字,第6数字\n", 1,
                0},
+        Faulty{"ColumnTwice",
+               "開催回,第1数字,第2数字,第3数字,第4数字,第5数字,第6数字,BONUS数字,本数字1\n"
+               "1,2,8,10,13,27,30,39,2\n",
+               1, 9},
         Faulty{"NoDrawNumber", kHeader + kDraw1 + ",2000/10/12,1,9,16,20,21,43,5\n", 3, 1},
         Faulty{"DrawZero", kHeader + "0,2000/10/12,1,9,16,20,21,43,5\n", 2, 1},
         Faulty{"DrawPastFourDigits", kHeader + "10000,x,1,9,16,20,21,43,5\n", 2, 1},
