@@ -29,7 +29,10 @@ int main(int argc, char* argv[]) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
-    const QGuiApplication app(argc, argv);  // takes Qt's own options out of argv
+    // Qt is given no argument to read: -platform, -reverse and the like are
+    // not this program's options, and a wrong one would end it in an abort.
+    int qtArgc = 1;
+    const QGuiApplication app(qtArgc, argv);
     // A file name is bytes, not always UTF-8 (an archive named in EUC-JP or
     // CP932): each argument goes on as Latin-1, one character a byte, and
     // comes back as the very bytes given.

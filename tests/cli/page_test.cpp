@@ -182,6 +182,9 @@ class PageTest : public QObject {
             << QStringList{QStringLiteral("--csv"), csv, QStringLiteral("--csv"),
                            QStringLiteral("bad.csv")}
             << 2 << QStringLiteral("numerlo-page: --csv is given more than once");
+        QTest::newRow("one of Qt's options")
+            << QStringList{QStringLiteral("-platform"), QStringLiteral("none")} << 2
+            << QStringLiteral("numerlo-page: Unknown options: p, l, a, t, f.");
         QTest::newRow("--every to a file")
             << QStringList{QStringLiteral("--csv"), csv, QStringLiteral("--every"),
                            QStringLiteral("old.html")}
