@@ -395,10 +395,9 @@ int runPageCommand(const QStringList& arguments) {
     }
     if (line.parser.isSet(line.help) || line.parser.isSet(line.version)) {
         // The help's Japanese words in the terminal's encoding, as messages.
-        const std::string text =
-            line.parser.isSet(line.help)
-                ? forTerminal(helpText(line.parser).toStdString(), "UTF-8")
-                : std::string("numerlo-page " NUMERLO_VERSION "\n");
+        const std::string text = line.parser.isSet(line.help)
+                                     ? forTerminal(helpText(line.parser).toStdString(), "UTF-8")
+                                     : std::string("numerlo-page " NUMERLO_VERSION "\n");
         return deliver(Options{}, text);
     }
     if (const std::optional<std::string> twice = line.givenTwice()) {

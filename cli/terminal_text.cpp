@@ -21,7 +21,8 @@ std::size_t characterBytes(std::string_view text, const char* charset) {
     if (std::strcmp(charset, "CP932") == 0) {
         length = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC) ? 2 : 1;
     } else if (std::strcmp(charset, "UTF-8") == 0) {
-        while (length < text.size() && (static_cast<unsigned char>(text[length]) & 0xC0U) == 0x80U) {
+        while (length < text.size() &&
+               (static_cast<unsigned char>(text[length]) & 0xC0U) == 0x80U) {
             ++length;
         }
     }

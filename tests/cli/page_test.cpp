@@ -178,10 +178,10 @@ class PageTest : public QObject {
         QTest::newRow("two modes")
             << QStringList{QStringLiteral("--csv"), csv, csv} << 2
             << QStringLiteral("numerlo-page: --csv takes no SERIALS or RESULTS files");
-        QTest::newRow("two CSVs")
-            << QStringList{QStringLiteral("--csv"), csv, QStringLiteral("--csv"),
-                           QStringLiteral("bad.csv")}
-            << 2 << QStringLiteral("numerlo-page: --csv is given more than once");
+        QTest::newRow("two CSVs") << QStringList{QStringLiteral("--csv"), csv,
+                                                 QStringLiteral("--csv"), QStringLiteral("bad.csv")}
+                                  << 2
+                                  << QStringLiteral("numerlo-page: --csv is given more than once");
         QTest::newRow("one of Qt's options")
             << QStringList{QStringLiteral("-platform"), QStringLiteral("none")} << 2
             << QStringLiteral("numerlo-page: Unknown options: p, l, a, t, f.");
@@ -223,7 +223,8 @@ class PageTest : public QObject {
             runProgram(dir->path(), {QStringLiteral("--csv"), QStringLiteral("twice.csv")},
                        QStringLiteral("C"));
         QCOMPARE(ran.exit, 1);
-        const QString message = QStringLiteral("本数字、Ｂ数字は７種類の異なった数字を入力して下さい。");
+        const QString message =
+            QStringLiteral("本数字、Ｂ数字は７種類の異なった数字を入力して下さい。");
         QCOMPARE(ran.err, QStringLiteral("numerlo-page: ") + QString(message.size(), u'?') + u'\n');
         const Ran help = runProgram(dir->path(), {QStringLiteral("--help")}, QStringLiteral("C"));
         QVERIFY2(help.out.contains("page (\?\?\?) of ten \?\?6 draws"), help.out.constData());
@@ -234,13 +235,13 @@ class PageTest : public QObject {
         const std::string csv = dir->path().toStdString() + "/\x93\xfa.csv";
         const std::string page = dir->path().toStdString() + "/\x93\xfa.html";
         std::ofstream(csv) << history(10);
-        const Ran ran = runProgram(
-            dir->path(),
-            {QStringLiteral("-c"),
-             QStringLiteral("exec \"$0\" --csv \"$(printf '\\223\\372.csv')\" -o "
-                            "\"$(printf '\\223\\372.html')\""),
-             QStringLiteral(NUMERLO_PAGE_PROGRAM)},
-            QStringLiteral("C.UTF-8"), QStringLiteral("/bin/sh"));
+        const Ran ran =
+            runProgram(dir->path(),
+                       {QStringLiteral("-c"),
+                        QStringLiteral("exec \"$0\" --csv \"$(printf '\\223\\372.csv')\" -o "
+                                       "\"$(printf '\\223\\372.html')\""),
+                        QStringLiteral(NUMERLO_PAGE_PROGRAM)},
+                       QStringLiteral("C.UTF-8"), QStringLiteral("/bin/sh"));
         const bool saved = std::ifstream(page).good();
         std::remove(csv.c_str());  // QTemporaryDir takes only UTF-8 names
         std::remove(page.c_str());
