@@ -202,7 +202,10 @@ void MemoPane::applyAndReread(int from, int to, const QString& formed,
     edit();
     rereadStandIns(from, from + static_cast<int>(formed.size()));
     group.endEditBlock();
-    ensureCursorVisible();
+    // Qt scrolls to a drop once its own edit block around it has ended.
+    if (!inDrop_) {
+        ensureCursorVisible();
+    }
 }
 
 void MemoPane::rereadInLastStep() {
@@ -259,23 +262,56 @@ void MemoPane::keyPressEvent(QKeyEvent* event) {
     const QString before = document()->toRawText();
     const int anchor = textCursor().anchor();
     const int position = textCursor().position();
-    // Qt keeps typed characters together as one undo step. A key that may
-    // need settling is held in one step with what settles it, and a refused
-    // one leaves no step behind.
-    QTextCursor group = textCursor();  // where an undo puts the cursor back
-    const bool held = keyMayNeedSettling(*event, before, anchor, position);
-    if (held) {
-        group.beginEditBlock();
+    if (keyMayNeedSettling(*event, before, anchor, position)) {
+        settleHeldKey(event, before, anchor, position);
+        return;
     }
+    // Qt keeps typed characters together as one undo step.
     QPlainTextEdit::keyPressEvent(event);
-    const bool refused = !settleKey(before, anchor, position, held);
-    if (held) {
-        group.endEditBlock();
+    const int revision = document()->revision();
+    settleKey(before, anchor, position, false);
+    if (document()->revision() != revision) {
+        ensureCursorVisible();
     }
-    if (refused && held) {
-        document()->undo();
-        document()->clearUndoRedoStacks(QTextDocument::RedoStack);
-        setTextCursor(span(document(), anchor, position));
+}
+
+void MemoPane::settleHeldKey(QKeyEvent* event, const QString& before, int anchor, int position) {
+    // Qt lays the pane out and scrolls to the caret as it takes a key, so it
+    // takes the key with no edit block open: inside one, the layout of a line
+    // just edited is not yet renewed. Qt never joins an edit to one made
+    // before the document was last marked unmodified, so the key's edit is
+    // one undo step of its own, taken back here and made again, in one edit
+    // block with what settles it; a refused key leaves no step behind.
+    QTextDocument* doc = document();
+    doc->setModified(false);
+    const int steps = doc->availableUndoSteps();
+    QPlainTextEdit::keyPressEvent(event);
+    const QString after = doc->toRawText();
+    if (after == before) {
+        return;
+    }
+    const QTextCursor qts = textCursor();
+    doc->undo();
+    if (doc->toRawText() != before || doc->availableUndoSteps() != steps) {
+        doc->redo();  // not the key's own step after all: settled where it stands
+        settleKey(before, anchor, position, false);
+        return;
+    }
+    doc->clearUndoRedoStacks(QTextDocument::RedoStack);
+    const auto [head, tail] = sharedEnds(after, before, std::min(anchor, position));
+    QTextCursor group = span(doc, anchor, position);  // where an undo puts the cursor back
+    group.beginEditBlock();
+    span(doc, static_cast<int>(head), static_cast<int>(before.size() - tail))
+        .insertText(after.mid(head, after.size() - tail - head));
+    const QTextCursor caret = span(doc, qts.anchor(), qts.position());
+    const bool refused = !settleKey(before, anchor, position, true);
+    group.endEditBlock();
+    if (refused) {
+        doc->undo();
+        doc->clearUndoRedoStacks(QTextDocument::RedoStack);
+        setTextCursor(span(doc, anchor, position));
+    } else {
+        setTextCursor(caret);
     }
 }
 
@@ -325,7 +361,6 @@ bool MemoPane::settleKey(const QString& before, int anchor, int position, bool h
     }
     if (*formed != entered) {
         edit.insertText(*formed);
-        ensureCursorVisible();
     }
     if (nearStandIn(from, from + static_cast<int>(formed->size()), *formed)) {
         rereadStandIns(from, from + static_cast<int>(formed->size()));
@@ -353,9 +388,20 @@ void MemoPane::inputMethodEvent(QInputMethodEvent* event) {
     if (formed) {
         edit.setCommitString(*formed, event->replacementStart(), event->replacementLength());
     }
-    applyAndReread(from, to, formed.value_or(QString()),
-                   [&] { QPlainTextEdit::inputMethodEvent(&edit); });
+    // Qt lays out and scrolls as it takes the event, so it takes it with no
+    // edit block open. Its edit is an edit block of its own, which the
+    // stand-ins it completes join.
+    const bool reread = nearStandIn(from, to, formed.value_or(QString()));
+    const int revision = document()->revision();
+    QPlainTextEdit::inputMethodEvent(&edit);
     event->setAccepted(edit.isAccepted());
+    if (reread && document()->revision() != revision) {
+        QTextCursor join(document());
+        join.joinPreviousEditBlock();
+        rereadStandIns(from, from + static_cast<int>(formed.value_or(QString()).size()));
+        join.endEditBlock();
+        ensureCursorVisible();
+    }
 }
 
 void MemoPane::insertFromMimeData(const QMimeData* source) {
@@ -378,14 +424,14 @@ void MemoPane::insertFromMimeData(const QMimeData* source) {
         left.setPosition(*at);
     }
     // As plain text typed at the cursor: Qt's own paste inserts a fragment,
-    // whose undo leaves the cursor a line further on.
-    applyAndReread(from, to, *formed, [&] {
-        QTextCursor at = textCursor();
-        at.insertText(*formed);
-        setTextCursor(at);
-    });
+    // whose undo leaves the cursor a line further on. The pane's cursor
+    // follows the text in; a drop's is set by Qt once its edit block ends.
+    applyAndReread(from, to, *formed, [&] { textCursor().insertText(*formed); });
     if (!left.isNull()) {
         rereadStandIns(left.position(), left.position());
+    }
+    if (!inDrop_) {
+        ensureCursorVisible();
     }
 }
 
@@ -481,7 +527,9 @@ void MemoPane::dropEvent(QDropEvent* event) {
             return;
         }
     }
+    inDrop_ = true;
     QPlainTextEdit::dropEvent(event);
+    inDrop_ = false;
     admittedDrop_.reset();
     movedFrom_.reset();
 }

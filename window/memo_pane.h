@@ -115,6 +115,10 @@ class MemoPane : public QPlainTextEdit {
     // past the limit: taken back here unless its edit is `held` in an edit
     // block of its own, which the caller undoes whole.
     bool settleKey(const QString& before, int anchor, int position, bool held);
+    // Qt's own edit for a key that may need settling, with the text `before`
+    // and the cursor from `anchor` to `position`, and what settles it, in one
+    // undo step.
+    void settleHeldKey(QKeyEvent* event, const QString& before, int anchor, int position);
 
     // Text an assistive tool enters in place of [from, to), through the
     // pane's accessible interface (pane_accessible.h).
@@ -130,6 +134,7 @@ class MemoPane : public QPlainTextEdit {
     Role role_;
     std::optional<QString> admittedDrop_;  // a text drop admitted before it was taken
     std::optional<int> movedFrom_;         // where text moved within the pane left
+    bool inDrop_ = false;                  // Qt's edit block for a drop is open
 };
 
 }  // namespace numerlo
