@@ -90,23 +90,31 @@ std::string MemoPane::displayedLine(int line) const {
     if (line < 0) {
         return {};
     }
+    // The lines of the pane's own text: a composition shown in it is not the
+    // pane's yet, and would move every piece after it.
     QTextDocument* doc = document();
-    QAbstractTextDocumentLayout* docLayout = doc->documentLayout();
+    const auto* wrap = qobject_cast<const WrapLayout*>(doc->documentLayout());
     int remaining = line;
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        // Layout is lazy: asking for the block's extent wraps it now.
-        docLayout->blockBoundingRect(block);
-        const QTextLayout* blockLayout = block.layout();
-        const int lines = std::max(1, blockLayout->lineCount());
-        if (remaining >= lines) {
-            remaining -= lines;
+        QList<std::pair<int, int>> pieces;
+        if (wrap != nullptr) {
+            pieces = wrap->ownLines(block);
+        } else {
+            doc->documentLayout()->blockBoundingRect(block);  // layout is lazy
+            for (int i = 0; i < block.layout()->lineCount(); ++i) {
+                pieces.append({block.layout()->lineAt(i).textStart(),
+                               block.layout()->lineAt(i).textLength()});
+            }
+        }
+        if (pieces.isEmpty()) {
+            pieces.append({0, static_cast<int>(block.text().size())});
+        }
+        if (remaining >= pieces.size()) {
+            remaining -= static_cast<int>(pieces.size());
             continue;
         }
-        if (blockLayout->lineCount() == 0) {
-            return toBytes(block.text());
-        }
-        const QTextLine piece = blockLayout->lineAt(remaining);
-        return toBytes(block.text().mid(piece.textStart(), piece.textLength()));
+        const auto [start, length] = pieces[remaining];
+        return toBytes(block.text().mid(start, length));
     }
     return {};
 }

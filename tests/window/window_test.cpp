@@ -315,6 +315,24 @@ class WindowTest : public QObject {
         QCOMPARE(h.form->readPaneLine(InputPane::Memo1, pieces + 2), std::string());
     }
 
+    // Text an input method is composing is not the pane's yet: 作成 pressed
+    // by an assistive tool, the focus left in the pane, reads the lines of
+    // the pane's own text.
+    void aCompositionLeavesTheLinesARunReads() {
+        fillTenDraws();
+        memo(1)->setFocus();
+        memo(1)->moveCursor(QTextCursor::Start);
+        QInputMethodEvent compose(QString(30, u'\u3042'), {});
+        QApplication::sendEvent(memo(1), &compose);
+        const QSignalSpy pressed(button(3), &QPushButton::clicked);
+        QAccessible::queryAccessibleInterface(button(3))->actionInterface()->doAction(
+            QAccessibleActionInterface::pressAction());
+        QTRY_COMPARE(pressed.count(), 1);
+        waitForRunEnd();
+        QCOMPARE(status(), QString());
+        QCOMPARE(memo3Bytes(), testing::WindowHarness::expectedPage() + "\r\n");
+    }
+
     void aDisplayedLineGivesAtMost4096Bytes() {
         memo(2)->setLineWrapMode(QPlainTextEdit::NoWrap);
         memo(2)->setPlainText(QString(5000, QLatin1Char('7')) + QStringLiteral("\nnext"));
