@@ -474,18 +474,23 @@ void MemoPane::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
-std::optional<QString> MemoPane::droppedFile(const QDropEvent* event) const {
+std::optional<QByteArray> MemoPane::droppedFile(const QDropEvent* event) const {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (role_ != Role::Input || urls.isEmpty() ||
         !std::all_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); })) {
         return std::nullopt;  // not files: dropped as text
     }
     // Files: one is loaded; several, or one while a run is pending, are not.
-    return urls.size() == 1 && acceptsFiles() ? urls.front().toLocalFile() : QString();
+    // The name is the file's own bytes, as the address spells them: Qt's
+    // reading of it turns bytes that are not UTF-8 into U+FFFD.
+    if (urls.size() != 1 || !acceptsFiles()) {
+        return QByteArray();
+    }
+    return QByteArray::fromPercentEncoding(urls.front().path(QUrl::FullyEncoded).toLatin1());
 }
 
 bool MemoPane::takeFileDrag(QDragMoveEvent* event) {
-    const std::optional<QString> file = droppedFile(event);
+    const std::optional<QByteArray> file = droppedFile(event);
     if (!file) {
         return false;
     }
@@ -510,7 +515,7 @@ void MemoPane::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void MemoPane::dropEvent(QDropEvent* event) {
-    if (const std::optional<QString> file = droppedFile(event)) {
+    if (const std::optional<QByteArray> file = droppedFile(event)) {
         if (file->isEmpty()) {
             event->ignore();
             return;

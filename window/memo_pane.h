@@ -69,8 +69,9 @@ class MemoPane : public QPlainTextEdit {
     std::function<bool()> acceptsFiles = [] { return true; };
 
   signals:
-    // One local file was dropped on an input pane.
-    void fileDropped(const QString& path);
+    // One local file was dropped on an input pane: its name as the bytes
+    // the system knows it by, which need not be UTF-8.
+    void fileDropped(const QByteArray& name);
     // A paste or drop was refused whole: it would pass the limit.
     void tooLarge();
 
@@ -125,9 +126,9 @@ class MemoPane : public QPlainTextEdit {
     void enterForAssistiveTool(int from, int to, const QString& text);
     static QAccessibleInterface* accessibleFor(const QString& className, QObject* object);
 
-    // For a drag of local files onto an input pane, the one file to load, or
-    // nothing to refuse the drag; no value for any other drag.
-    [[nodiscard]] std::optional<QString> droppedFile(const QDropEvent* event) const;
+    // For a drag of local files onto an input pane, the name of the one file
+    // to load, or nothing to refuse the drag; no value for any other drag.
+    [[nodiscard]] std::optional<QByteArray> droppedFile(const QDropEvent* event) const;
     // Accepts or refuses a drag of local files; false for any other drag.
     bool takeFileDrag(QDragMoveEvent* event);
 
