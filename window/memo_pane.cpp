@@ -381,6 +381,9 @@ void MemoPane::inputMethodEvent(QInputMethodEvent* event) {
         QPlainTextEdit::inputMethodEvent(event);
         return;
     }
+    if (splitCommit(*event)) {
+        return;
+    }
     const QTextCursor cursor = textCursor();
     int from = cursor.selectionStart();
     int to = cursor.selectionEnd();
@@ -410,6 +413,31 @@ void MemoPane::inputMethodEvent(QInputMethodEvent* event) {
         join.endEditBlock();
         ensureCursorVisible();
     }
+}
+
+bool MemoPane::splitCommit(QInputMethodEvent& event) {
+    // Qt puts the caret on the text an input method selects, and scrolls to
+    // it, inside its own edit block for the event, after the commit, when
+    // the edited line's layout is not yet renewed; and it shows a
+    // composition after a commit that ends a line in the line before. The
+    // commit goes first, the composition and the selection in an event of
+    // their own.
+    if ((event.commitString().isEmpty() && event.replacementLength() == 0) ||
+        (event.preeditString().isEmpty() &&
+         std::none_of(event.attributes().begin(), event.attributes().end(),
+                      [](const QInputMethodEvent::Attribute& attribute) {
+                          return attribute.type == QInputMethodEvent::Selection;
+                      }))) {
+        return false;
+    }
+    QInputMethodEvent commit;
+    commit.setCommitString(event.commitString(), event.replacementStart(),
+                           event.replacementLength());
+    inputMethodEvent(&commit);
+    QInputMethodEvent compose(event.preeditString(), event.attributes());
+    QPlainTextEdit::inputMethodEvent(&compose);
+    event.setAccepted(commit.isAccepted());
+    return true;
 }
 
 void MemoPane::insertFromMimeData(const QMimeData* source) {

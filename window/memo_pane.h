@@ -121,6 +121,10 @@ class MemoPane : public QPlainTextEdit {
     // undo step.
     void settleHeldKey(QKeyEvent* event, const QString& before, int anchor, int position);
 
+    // An input method's event that commits and composes or selects, taken
+    // as two: true when `event` was taken so.
+    bool splitCommit(QInputMethodEvent& event);
+
     // Text an assistive tool enters in place of [from, to), through the
     // pane's accessible interface (pane_accessible.h).
     void enterForAssistiveTool(int from, int to, const QString& text);
