@@ -101,7 +101,7 @@ QRectF WrapLayout::blockBoundingRect(const QTextBlock& block) const {
 }
 
 QList<std::pair<int, int>> WrapLayout::ownLines(const QTextBlock& block) const {
-    blockBoundingRect(block);  // laid out now
+    [[maybe_unused]] const QRectF laidOut = blockBoundingRect(block);  // laid out now
     const QTextLayout* shown = block.layout();
     // Laid out again without the composition only where there is one.
     QTextLayout own(block.text(), document()->defaultFont(), paintDevice());

@@ -94,7 +94,8 @@ class AppTest : public QObject {
         const pid_t child = ::fork();
         if (child == 0) {
             ::close(reader);
-            ::_exit(saveThenStop(QFile::decodeName(fifo), QString(400 * 1024, u'7'), 1000));
+            ::_exit(
+                saveThenStop(QFile::decodeName(fifo), QString(qsizetype{400} * 1024, u'7'), 1000));
         }
         int status = 0;
         pid_t ended = 0;

@@ -104,7 +104,7 @@ class Entries {
     }
     QString text() {
         if (number(12) == 0) {
-            return QString(number(2) == 0 ? 3000 : 70000, u'7');
+            return {number(2) == 0 ? 3000 : 70000, u'7'};
         }
         QString text;
         for (int n = number(6); n > 0; --n) {
