@@ -17,17 +17,18 @@
 //                     lines edited show what their bytes now read, in the
 //                     same undo step.
 // Text known before the edit takes them in this order: admit() runs steps 1
-// and 2, applyAndReread() steps 3 and 4. Qt lays out and scrolls to the
-// caret as it edits, so its handlers never run while an edit block of the
-// pane's is open (the layout of a line just edited is renewed only once the
-// block ends): what settles Qt's edit joins it in the same undo step after. What a key enters only Qt knows (a
+// and 2, applyAndReread() steps 3 and 4. What a key enters only Qt knows (a
 // Ctrl key may enter a formatting character), so a key takes step 3 first
 // and settleKey() takes steps 1, 2 and 4 on what Qt entered, in the edit's
 // undo step; a refused key's edit is taken back there. Edits that only take
 // text away (Delete, Backspace, the context menu's Cut, text dragged out)
 // take steps 3 and 4 in one undo step; text moved within a pane is re-read
-// where it left as well. A loaded file's bytes are the pane's text as they stand, refused
-// whole past the limit.
+// where it left as well. A loaded file's bytes are the pane's text as they
+// stand, refused whole past the limit.
+// Qt lays out and scrolls to the caret as it edits, so its handlers never
+// run while an edit block of the pane's is open (the layout of a line just
+// edited is renewed only once the block ends): what settles Qt's edit joins
+// it in the same undo step afterwards.
 #pragma once
 
 #include <QPlainTextEdit>
