@@ -28,8 +28,8 @@
 #include <vector>
 
 #include "app_title.h"
+#include "pane_lines.h"
 #include "tform1.h"
-#include "window_texts.h"
 
 namespace {
 
@@ -46,9 +46,8 @@ int showWindow(bool bare) {
     }
     QWidget* window = nullptr;
     if (bare) {
-        QFont::insertSubstitution(numerlo::window_texts::kFontFamily,
-                                  numerlo::window_texts::kStandInFamily);
-        QFont font(numerlo::window_texts::kFontFamily);
+        QFont::insertSubstitution(numerlo::lines::kFontFamily, numerlo::lines::kStandInFamily);
+        QFont font(numerlo::lines::kFontFamily);
         font.setPixelSize(12);
         window = new QWidget;
         window->setFont(font);

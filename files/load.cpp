@@ -1,3 +1,4 @@
+// loadTextFile and longestNameIn (text_files.h): reading by name without waiting.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,6 +43,11 @@ std::optional<std::string> loadTextFile(const std::string& path, std::size_t mos
 std::optional<long> longestNameIn(const std::string& folder) {
     const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
     return longest >= 0 ? std::optional<long>(longest) : std::nullopt;
+}
+
+bool isFolder(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 }  // namespace numerlo

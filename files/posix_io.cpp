@@ -1,3 +1,4 @@
+// The POSIX pieces of loads and saves: prompt opens and locks, whole writes.
 #include "posix_io.h"
 
 #include <fcntl.h>

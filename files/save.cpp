@@ -1,9 +1,15 @@
+// saveTextFile (text_files.h): attempts at a save until the name holds the
+// page. Which way an attempt writes is decided in one place,
+// chooseSaveMethod in save_method.h, from what opening the name showed; this
+// file carries out each way: a new file, a stream, an atomic replacement or
+// a write in place.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 
 #include "posix_io.h"
 #include "save_method.h"
@@ -165,20 +171,21 @@ class NewFile {
     std::string hidden_;
 };
 
-// How replacing a file ended. One that could not keep the file what it was
+// What a replacement gives where it could not keep the file what it was
 // (the folder takes no new file, or gives it an access list; no room for a
-// second copy) left the file untouched, to be written in place instead.
-enum class Replacement { Done, WriteError, WriteInPlaceInstead, NameChanged };
+// second copy): no attempt's end, for the file is untouched, to be written
+// in place instead.
+constexpr std::optional<Attempt> kWriteInPlaceInstead = std::nullopt;
 
 // A new file beside `target` holding `bytes`, with the old one's mode and
 // group, takes its place once every byte is written and flushed, as long as
 // the name saved to, `path`, still leads there.
-Replacement replaceAtomically(const std::string& path, const std::string& target,
-                              const struct stat& info, std::string_view bytes) {
+std::optional<Attempt> replaceAtomically(const std::string& path, const std::string& target,
+                                         const struct stat& info, std::string_view bytes) {
     const Folder folder = folderOf(target);
     NewFile out(folder, info.st_mode & 07777, NewFile::Unnamed::OrHidden);
     if (!folder.dir.valid() || !out.valid()) {
-        return Replacement::WriteInPlaceInstead;
+        return kWriteInPlaceInstead;
     }
     // A new file takes what the folder gives it (a default access list, a
     // label): it must come out as bare as the old one, with its mode and
@@ -188,22 +195,22 @@ Replacement replaceAtomically(const std::string& path, const std::string& target
     if (::flistxattr(fd, nullptr, 0) > 0 || ::fchmod(fd, info.st_mode & 07777) != 0 ||
         ::fstat(fd, &made) != 0 ||
         (made.st_gid != info.st_gid && ::fchown(fd, static_cast<uid_t>(-1), info.st_gid) != 0)) {
-        return Replacement::WriteInPlaceInstead;
+        return kWriteInPlaceInstead;
     }
     if (!writeAll(fd, bytes) || !flush(fd)) {
         const bool noRoom = errno == ENOSPC || errno == EDQUOT;
-        return noRoom ? Replacement::WriteInPlaceInstead : Replacement::WriteError;
+        return noRoom ? kWriteInPlaceInstead : Attempt::WriteError;
     }
     if (!out.nameHidden(folder.leaf)) {
-        return Replacement::WriteInPlaceInstead;
+        return kWriteInPlaceInstead;
     }
     if (!isSameFile(target, info) || !nameLeadsTo(path, info)) {
-        return Replacement::NameChanged;
+        return Attempt::NameChanged;
     }
     if (!out.take(folder.leaf)) {
-        return Replacement::WriteInPlaceInstead;
+        return kWriteInPlaceInstead;
     }
-    return nameHolds(path, fd) ? Replacement::Done : Replacement::NameChanged;
+    return nameHolds(path, fd) ? Attempt::Saved : Attempt::NameChanged;
 }
 
 // Removes the name `leaf` in `folder` if it still stands for `written`.
@@ -306,15 +313,8 @@ Attempt saveOnce(const std::string& path, std::string_view bytes) {
         case SaveMethod::WriteIntoStream:
             return savedIf(writeAll(file.get(), bytes) && file.close());
         case SaveMethod::ReplaceAtomically:
-            switch (replaceAtomically(path, target, opened.info, bytes)) {
-                case Replacement::Done:
-                    return Attempt::Saved;
-                case Replacement::WriteError:
-                    return Attempt::WriteError;
-                case Replacement::NameChanged:
-                    return Attempt::NameChanged;
-                case Replacement::WriteInPlaceInstead:
-                    break;
+            if (const auto replaced = replaceAtomically(path, target, opened.info, bytes)) {
+                return *replaced;
             }
             [[fallthrough]];
         case SaveMethod::WriteInPlace:

@@ -1,3 +1,4 @@
+// chooseSaveMethod: what the opened name is decides how a save writes it.
 #include "save_method.h"
 
 #include <cerrno>

@@ -23,6 +23,9 @@ std::optional<std::string> loadTextFile(const std::string& path, std::size_t mos
 // the folder cannot tell (it is gone, say).
 std::optional<long> longestNameIn(const std::string& folder);
 
+// Whether the name leads to a folder.
+[[nodiscard]] bool isFolder(const std::string& path);
+
 enum class SaveStatus { Saved, CannotCreate, WriteError };
 
 // Writes `bytes` as the whole content of the file the name stands for, in

@@ -2,6 +2,20 @@
 // input panes into the hit-table page in the output pane. Each stage runs in
 // its own turn of the event loop, fired by its own trigger (Timer1..Timer42),
 // and arms the next one; the window calls the entry points declared here.
+//
+// Names in PascalCase are the names of the window's controls and tables:
+// Button3Click and TimerTimer handle the button Button3 and the triggers
+// Timer1..Timer42, Memo1..Memo3 are its panes (tform1.h lists them all),
+// and the members of RunTables are the tables the window keeps for a run.
+// They keep those names so that one name stands for a control or a table
+// wherever it is used.
+//
+// The stages, in the order the chain runs them, by file:
+//   capture.cpp     1-2    copy ten lines of each input pane, cut the fields
+//   validation.cpp  3-13   the input checks, each with its status message
+//   building.cpp    14-41  number values, each draw's 43 cells, its row
+//   page.cpp        42     the page around the rows, into the output pane
+// run.cpp holds the table of stages and the hand-over from one to the next.
 #pragma once
 
 #include <array>
@@ -70,17 +84,18 @@ class TableRun {
     static const Table<Stage, kStageCount> kStages;
 
     // Stage work, in the order the chain runs it.
-    bool copyInputLines(int);
+    bool copyInputLines(int);  // capture.cpp
     bool cutFields(int);
-    bool serialDigitIsDigit(int k);
+    bool serialDigitIsDigit(int k);  // validation.cpp
     bool numbersDiffer(int);
     bool numberInRange(int j);
-    bool convertNumber(int j);
+    bool convertNumber(int j);  // building.cpp
     bool makeCellLabels(int);
     bool buildCells(int d);
     bool buildRow(int d);
-    bool assemblePage(int);
+    bool assemblePage(int);  // page.cpp
 
+    // The chain itself (run.cpp).
     void arm(int stage);
     void leaveBusyState();
 

@@ -19,7 +19,7 @@ for group in "$@"; do
       command -v node >/dev/null || packages+=(nodejs)
       command -v npm >/dev/null || packages+=(npm)
       ;;
-    package) packages+=(dpkg-dev desktop-file-utils appstream weston qt6-wayland) ;;
+    package) packages+=(dpkg-dev desktop-file-utils appstream weston qt6-wayland lintian) ;;
     orca)   packages+=(orca at-spi2-core python3-pyatspi xvfb xauth openbox x11-utils xdotool dbus-bin
                        imagemagick) ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;

@@ -18,6 +18,11 @@ fi
 if git grep -n -E '#include <(fcntl|sys/stat|sys/xattr|poll)\.h>|[^:]::(open|fstat|rename|unlink)\(' -- window; then
   layer_fault "window/ makes no POSIX file calls: files/ does"
 fi
+# numerlo-page and the pane lines it shares with the window need no display:
+# Qt Core and Gui only, never Widgets.
+if git grep -n -E 'Qt6::Widgets|#include <Q(Application|Widget|PlainTextEdit|Style)>' -- cli lines; then
+  layer_fault "cli/ and lines/ never use Qt Widgets"
+fi
 for lower in run text files; do
   if git grep -n -E '#include "(tform1|memo_pane|pane_text|error_box|file_dialog|app_title|quit_on_signal)\.h"' -- "$lower"; then
     layer_fault "$lower/ includes from a layer above it"
@@ -26,7 +31,7 @@ done
 
 # fuzz/ is built only by clang with -DNUMERLO_FUZZ=ON, so build/ has no
 # compile commands for it; the formatting check above covers it.
-folders=(app run text files window tests bench)
+folders=(app cli lines run text files window tests bench)
 mapfile -t units < <(git ls-files "${folders[@]/%//*.cpp}")
 found=$(printf '%s\n' "${units[@]}" |
   xargs -P "$(nproc)" -n 1 clang-tidy -p build --quiet 2>/dev/null |

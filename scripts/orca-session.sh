@@ -223,6 +223,20 @@ keys() {
     sleep 0.3
   done
 }
+# settle: the pause a person makes between typing a name and pressing
+# Return. A name typed at xdotool's pace, each letter moving the file
+# dialog's folder list, leaves Orca more than 50 events behind; Orca then
+# drops whatever is shown meanwhile, the spoken confirmations among it.
+settle() {
+  sleep 2
+}
+# orca_twice KEY: Orca's modifier held and KEY pressed twice, the second
+# press within Orca's double-click time: Orca's second command on that key.
+orca_twice() {
+  local modifier=Caps_Lock
+  [ "${ORCA_LAYOUT:-laptop}" != desktop ] || modifier=Insert
+  xdotool keydown "$modifier" key --delay 100 "$1" "$1" keyup "$modifier"
+}
 # typed TEXT: types it, each line break as Return (xdotool's own "\n" is a
 # Linefeed key, which Qt does not take as Enter).
 typed() {
@@ -261,9 +275,17 @@ else
     printf '%02d %02d %02d %02d %02d %02d %02d\r\n' $(seq "$i" $((i + 6)))
   done >"$out/draws.txt"
   step "Space, a serial file's name, Return: the serials are loaded" \
-    eval 'keys space; sleep 1; typed "$out/serials.txt"; keys Return'
+    eval 'keys space; sleep 1; typed "$out/serials.txt"; settle; keys Return'
   step "Tab, Space, a draw file's name, Return: the draws are loaded" \
-    eval 'keys Tab space; sleep 1; typed "$out/draws.txt"; keys Return'
+    eval 'keys Tab space; sleep 1; typed "$out/draws.txt"; settle; keys Return'
   step "Tab, Return: 作成 makes the page" keys Tab Return
+  step "Tab, Space, a page name, Return: the page is saved" \
+    eval 'keys Tab space; sleep 1; typed "$out/page.html"; settle; keys Return'
+  step "Tab, Space: クリア empties the panes" keys Tab space
+  step "Shift+Tab x2, Space: 作成 fails on the empty panes" keys shift+Tab shift+Tab space
+  # Laptop layout: Orca+slash twice; desktop layout: Orca+KP_Enter twice.
+  status_key=slash
+  [ "${ORCA_LAYOUT:-laptop}" != desktop ] || status_key=KP_Enter
+  step "Orca's status-bar command: the failed run's message" orca_twice "$status_key"
 fi
 echo "Orca's debug file: $log"

@@ -7,7 +7,8 @@ scripts/deps.sh build window test browser
 if [ ! -d tests/browser/node_modules/playwright-core ]; then
   PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --prefix tests/browser --no-audit --no-fund
 fi
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMERLO_WINDOW=ON \
-  -DNUMERLO_TESTS=ON -DNUMERLO_BENCH=ON -DNUMERLO_BROWSER_TEST=ON
-cmake --build build --parallel "$(nproc)"
-ctest --test-dir build --output-on-failure --parallel "$(nproc)"
+# The dev preset (CMakePresets.json) builds into build/; the browser check
+# is on here, where its npm package is at hand.
+cmake --preset dev -DNUMERLO_BROWSER_TEST=ON
+cmake --build --preset dev --parallel "$(nproc)"
+ctest --preset dev --parallel "$(nproc)"

@@ -1,3 +1,4 @@
+// Placing a shown dialog on its screen, and again once it is framed.
 #include "dialog_placement.h"
 
 #include <QEvent>

@@ -1,3 +1,4 @@
+// The error box: plain text that wraps, and scrolls where the screen is short.
 #include "error_box.h"
 
 #include <QLabel>

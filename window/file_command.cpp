@@ -1,3 +1,4 @@
+// A file command: its waiting on a thread of its own, what follows back on the window's.
 #include "file_command.h"
 
 #include <csignal>

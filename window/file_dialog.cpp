@@ -1,3 +1,4 @@
+// Qt's own file dialog, made when first used, keeping no settings.
 #include "file_dialog.h"
 
 #include <QAbstractItemView>
@@ -241,6 +242,9 @@ QFileDialog& FileDialog::dialog() {
     dialog_ = new AnyNameDialog(&window_);
     dialog_->setIconProvider(&namesOnly);
     new DialogPlacement(*dialog_, window_);
+    // The filter shows its description alone, as the window's texts name it
+    // ("text", "html"); its pattern still picks the files listed.
+    dialog_->setOption(QFileDialog::HideNameFilterDetails);
     if (kind_ == Kind::Open) {
         dialog_->setObjectName(QStringLiteral("OpenDialog1"));
         dialog_->setAcceptMode(QFileDialog::AcceptOpen);

@@ -1,3 +1,4 @@
+// MemoPane: every way text enters a pane, in the steps memo_pane.h lists.
 #include "memo_pane.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -18,6 +19,7 @@
 #include <utility>
 
 #include "pane_accessible.h"
+#include "pane_lines.h"
 #include "pane_text.h"
 #include "wrap_layout.h"
 
@@ -78,7 +80,7 @@ MemoPane::MemoPane(Role role, QWidget* parent) : QPlainTextEdit(parent), role_(r
     }
     // A thin inner margin, as a native edit control has, so that the
     // instruction lines fit one displayed line each.
-    document()->setDocumentMargin(2);
+    document()->setDocumentMargin(lines::kPaneMargin);
 }
 
 std::string MemoPane::bytes() const {

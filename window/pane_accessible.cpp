@@ -1,3 +1,4 @@
+// A pane's text interface for assistive tools; their edits enter as any text does.
 #include "pane_accessible.h"
 
 #include <QTextCursor>

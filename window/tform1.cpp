@@ -1,10 +1,9 @@
+// TForm1: building the window's controls, its commands, and what a run asks of it.
 #include "tform1.h"
 
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontInfo>
-#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -17,6 +16,8 @@
 
 #include "error_box.h"
 #include "form_layout.h"
+#include "label_colours.h"
+#include "pane_lines.h"
 #include "pane_text.h"
 #include "status_line.h"
 #include "text_files.h"
@@ -27,24 +28,21 @@ namespace numerlo {
 
 namespace {
 
-QFont pixelFont(const QFont& base, int pixels96, bool bold, qreal dpi) {
-    QFont font = base;
-    font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels96 * dpi / 96.0))));
-    font.setBold(bold);
-    return font;
-}
+using lines::pixelFont;
 
 template <typename Label = QLabel>
-Label* makeLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font,
-                 const QColor& color) {
+Label* makeLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font) {
     auto* label = new Label(parent);
     label->setText(text);
     label->setObjectName(name);
     label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
     return label;
+}
+
+void setTextColour(QLabel* label, const QColor& colour) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
 }
 
 QString joinLines(const QString (&lines)[10]) {
@@ -85,21 +83,10 @@ void TForm1::showIcon() {
 }
 
 QFont TForm1::setWindowFont() {
-    // Linux has no such face and no alias for it; without this the request
-    // silently falls back to a face with much wider digits.
-    QFont::insertSubstitution(window_texts::kFontFamily, window_texts::kStandInFamily);
-    QFont base(window_texts::kFontFamily);
-    base.setStyleHint(QFont::SansSerif);
+    const QFont base = lines::windowFace();
     const QFont windowFont = pixelFont(base, layout::kWindowFontPixels, false, logicalDpiY());
     setFont(windowFont);
-
-    // Everything is laid out for a 12 px "0"; a face that measures otherwise
-    // scales every position and size with it. The measured height is the
-    // font's full line height, not the glyph box.
-    const int measured = QFontMetrics(windowFont).height();
-    if (measured != layout::kWindowFontPixels) {
-        scale_ = static_cast<double>(measured) / layout::kWindowFontPixels;
-    }
+    scale_ = lines::layoutScale(windowFont);
     return base;
 }
 
@@ -111,15 +98,14 @@ void TForm1::createControls() {
     Memo2 =
         createInputPane(InputPane::Memo2, QStringLiteral("Memo2"), window_texts::kResultPaneLines);
     const QFont captionFont = pixelFont(base, layout::kCaptionFontPixels, true, dpi);
-    Label1 =
-        makeLabel(this, QStringLiteral("Label1"), window_texts::kLabel1, captionFont, Qt::black);
-    Label2 =
-        makeLabel(this, QStringLiteral("Label2"), window_texts::kLabel2, captionFont, Qt::black);
+    Label1 = makeLabel(this, QStringLiteral("Label1"), window_texts::kLabel1, captionFont);
+    Label2 = makeLabel(this, QStringLiteral("Label2"), window_texts::kLabel2, captionFont);
     createButtons();
     Memo3 = createPane(MemoPane::Role::Output, QStringLiteral("Memo3"));
-    Label3 = makeLabel<StatusLine>(this, QStringLiteral("Label3"), QString(), captionFont, Qt::red);
+    Label3 = makeLabel<StatusLine>(this, QStringLiteral("Label3"), QString(), captionFont);
     Label4 = makeLabel(this, QStringLiteral("Label4"), window_texts::kNotice,
-                       pixelFont(base, layout::kNoticeFontPixels, true, dpi), Qt::black);
+                       pixelFont(base, layout::kNoticeFontPixels, true, dpi));
+    setLabelColours();
 
     // What a screen reader calls each pane: the caption under it, or, for the
     // output pane, which has none, a name of its own.
@@ -136,21 +122,34 @@ void TForm1::createControls() {
     createTimers();
 }
 
+void TForm1::setLabelColours() {
+    if (Label4 == nullptr) {
+        return;  // not made yet
+    }
+    const LabelColours colours =
+        labelColours(palette().color(QPalette::Window), palette().color(QPalette::WindowText));
+    for (QLabel* label : {Label1, Label2, Label4}) {
+        setTextColour(label, colours.caption);
+    }
+    setTextColour(Label3, colours.status);
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    // A theme switched while the program runs gives the window a new palette.
+    if (event->type() == QEvent::PaletteChange ||
+        event->type() == QEvent::ApplicationPaletteChange) {
+        setLabelColours();
+    }
+    QWidget::changeEvent(event);
+}
+
 MemoPane* TForm1::createPane(MemoPane::Role role, const QString& name) {
     // Every pane says when a paste or drop is too large for it; the box
     // comes once the drop is over.
     auto* pane = new MemoPane(role, this);
     pane->setObjectName(name);
-    // The stand-in face has every character a pane shows but the control
-    // characters, the user-defined area and the stand-ins for unreadable
-    // bytes. Qt would look through every other installed face for those, at
-    // every layout (most of the time a long line of them takes), and draw
-    // and wrap them by whatever face it finds; they keep the face's own box.
-    if (QFontInfo(pane->font()).family() == window_texts::kStandInFamily) {
-        QFont own = pane->font();
-        own.setStyleStrategy(QFont::NoFontMerging);
-        pane->setFont(own);
-    }
+    // No other face for what the stand-in face lacks (pane_lines.h).
+    pane->setFont(lines::paneFont(pane->font()));
     connect(
         pane, &MemoPane::tooLarge, this, [this] { showError(window_texts::kTooLarge); },
         Qt::QueuedConnection);
@@ -250,6 +249,9 @@ void TForm1::loadFile(InputPane pane, const std::string& name, const QString& sh
                 showError(window_texts::kCannotOpen.arg(shown));
             } else if (!loaded.text || !memo(pane)->setBytes(*loaded.text)) {
                 showError(window_texts::kTooLarge);
+            } else {
+                Label3->confirm(pane == InputPane::Memo1 ? window_texts::kSerialsLoaded
+                                                         : window_texts::kResultsLoaded);
             }
         });
 }
@@ -266,6 +268,8 @@ void TForm1::Button4Click() {
                                        showError(window_texts::kCannotCreate.arg(path));
                                    } else if (status == SaveStatus::WriteError) {
                                        showError(window_texts::kWriteError);
+                                   } else {
+                                       Label3->confirm(window_texts::kPageSaved.arg(path));
                                    }
                                });
 }
@@ -339,7 +343,7 @@ void TForm1::setStatusLine(const std::string& text) {
     const QString shown = toPaneText(text);
     const bool pageReady = std::exchange(pageJustAdded_, false) && shown.isEmpty();
     if (shown == busy) {
-        Label3->setText(shown);
+        Label3->showQuietly(shown);
     } else {
         Label3->say(shown, pageReady ? window_texts::kPageReady : QString());
     }
@@ -375,6 +379,7 @@ void TForm1::Button5Click() {
     Memo2->clear();
     Memo3->clear();
     Label3->say(QString());
+    Label3->confirm(window_texts::kCleared);
 }
 
 }  // namespace numerlo

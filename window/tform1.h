@@ -78,6 +78,8 @@ class TForm1 : public QWidget, public RunWindow {
   protected:
     // Closing waits for a file command under way to end, with its box.
     void closeEvent(QCloseEvent* event) override;
+    // A new palette recolours the captions, the notice and the status line.
+    void changeEvent(QEvent* event) override;
     // Tab does not move the focus off a disabled button.
     bool focusNextPrevChild(bool next) override;
 
@@ -89,6 +91,8 @@ class TForm1 : public QWidget, public RunWindow {
     MemoPane* createPane(MemoPane::Role role, const QString& name);
     MemoPane* createInputPane(InputPane which, const QString& name, const QString (&lines)[10]);
     void createButtons();
+    // Black captions and a red status line, or readable ones on a dark window.
+    void setLabelColours();
     void createTimers();
     void placeControls();
     [[nodiscard]] MemoPane* memo(InputPane pane) const;

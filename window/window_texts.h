@@ -37,6 +37,14 @@ inline const QString kLabel2 = QStringLiteral("本数字6+B数字1");
 // the page (the status line shows nothing then).
 inline const QString kOutputPaneName = QStringLiteral("出目表");
 inline const QString kPageReady = QStringLiteral("出目表を作成しました。");
+// What a screen reader says when a command went through: a pane loaded
+// (named as the reader names it), the page saved (%1 is where), the panes
+// cleared. The status line shows none of them.
+inline const QString kSerialsLoaded = QStringLiteral("回数の欄にファイルを読み込みました。");
+inline const QString kResultsLoaded =
+    QStringLiteral("本数字6+B数字1の欄にファイルを読み込みました。");
+inline const QString kPageSaved = QStringLiteral("出目表を %1 に保存しました。");
+inline const QString kCleared = QStringLiteral("すべての欄をクリアしました。");
 inline const QString kNotice = QStringLiteral("保存した出目表はブラウザで開いてご覧ください。");
 inline const QString kButtons[] = {
     QStringLiteral("抽選回数"), QStringLiteral("本数字+B数字"), QStringLiteral("作成"),
@@ -54,10 +62,5 @@ inline const QString kWriteError = QStringLiteral("ｽﾄﾘｰﾑへの書き�
 inline const QString kOpenFilter = QStringLiteral("text (*.txt)");
 inline const QString kSaveFilter = QStringLiteral("html (*.html)");
 inline const QString kReadOnlyBox = QStringLiteral("読み取り専用ファイルとして開く(&R)");
-
-// The face asked for, and the one that stands in for it on Linux: its
-// advance widths match for ASCII and the full-width digits.
-inline const QString kFontFamily = QStringLiteral("ＭＳ Ｐゴシック");
-inline const QString kStandInFamily = QStringLiteral("Ume P Gothic");
 
 }  // namespace numerlo::window_texts

@@ -1,3 +1,4 @@
+// WrapLayout: Qt's own wrapping, laid out here for blocks with long stretches.
 #include "wrap_layout.h"
 
 #include <QSignalBlocker>

@@ -24,9 +24,9 @@ void PrintTo(const MethodCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-class Method : public ::testing::TestWithParam<MethodCase> {};
+class FilesSaveMethod : public ::testing::TestWithParam<MethodCase> {};
 
-TEST_P(Method, FollowsFromWhatTheNameIs) {
+TEST_P(FilesSaveMethod, FollowsFromWhatTheNameIs) {
     const MethodCase& c = GetParam();
     OpenedName name;
     name.openError = c.openError;
@@ -40,7 +40,7 @@ TEST_P(Method, FollowsFromWhatTheNameIs) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Saves, Method,
+    , FilesSaveMethod,
     ::testing::Values(
         MethodCase{"NothingThere", ENOENT, 0, 0, 0, false, false, SaveMethod::CreateNew},
         MethodCase{"NotAllowed", EACCES, 0, 0, 0, false, false, SaveMethod::CannotOpen},

@@ -15,7 +15,7 @@ std::vector<int> allStages() {
     return stages;
 }
 
-struct RunFixture : ::testing::Test {
+struct RunPage : ::testing::Test {
     FakeWindow window;
     TableRun run{window, std::string(kTestHomeUrl)};
 
@@ -25,7 +25,7 @@ struct RunFixture : ::testing::Test {
     }
 };
 
-TEST_F(RunFixture, TenDrawsGiveTheGoldenPageAndOneLineBreak) {
+TEST_F(RunPage, TenDrawsGiveTheGoldenPageAndOneLineBreak) {
     window.setInputs(kSerials, kResults);
     EXPECT_EQ(create(), allStages());
     const std::string golden = goldenPage();
@@ -38,7 +38,7 @@ TEST_F(RunFixture, TenDrawsGiveTheGoldenPageAndOneLineBreak) {
     EXPECT_TRUE(window.errorBoxes.empty());
 }
 
-TEST_F(RunFixture, SerialsGoIntoThePageAsCaptured) {
+TEST_F(RunPage, SerialsGoIntoThePageAsCaptured) {
     window.setInputs("123abc\r\n002\r\n003\r\n004\r\n005\r\n006\r\n007\r\n008\r\n009\r\n010<b>",
                      kResults);
     create();
@@ -55,7 +55,7 @@ TEST_F(RunFixture, SerialsGoIntoThePageAsCaptured) {
 
 // Only the columns of the numbers are read: other separators or bytes after
 // the bonus give the very same page.
-TEST_F(RunFixture, SeparatorsAndTrailingBytesAreNeverRead) {
+TEST_F(RunPage, SeparatorsAndTrailingBytesAreNeverRead) {
     for (const char* firstDraw :
          {"01,02,03,04,05,06,07", "01x02y03z04-05+06/07", "01 02 03 04 05 06 07 and more bytes"}) {
         auto lines = splitLines(kResults);
@@ -70,7 +70,7 @@ TEST_F(RunFixture, SeparatorsAndTrailingBytesAreNeverRead) {
     }
 }
 
-TEST_F(RunFixture, NumbersLoseTheirLeadingZeroButTheNextRunCutsAfresh) {
+TEST_F(RunPage, NumbersLoseTheirLeadingZeroButTheNextRunCutsAfresh) {
     window.setInputs(kSerials, kResults);
     create();
     const RunTables& t = run.tables();
@@ -98,7 +98,7 @@ TEST_F(RunFixture, NumbersLoseTheirLeadingZeroButTheNextRunCutsAfresh) {
     EXPECT_EQ(splitLines(window.memo3).size(), 1361U + 1);
 }
 
-TEST_F(RunFixture, OnlyTheFirstTenLinesOfEachPaneCount) {
+TEST_F(RunPage, OnlyTheFirstTenLinesOfEachPaneCount) {
     window.setInputs(std::string(kSerials) + "\r\n011\r\nxyz", std::string(kResults) + "\r\nbad");
     create();
     EXPECT_EQ(window.memo3, goldenPage() + "\r\n");

@@ -8,13 +8,13 @@
 namespace numerlo::testing {
 namespace {
 
-struct Sequence : ::testing::Test {
+struct RunSequence : ::testing::Test {
     FakeWindow window;
     TableRun run{window, std::string(kTestHomeUrl)};
-    Sequence() { window.setInputs(kSerials, kResults); }
+    RunSequence() { window.setInputs(kSerials, kResults); }
 };
 
-TEST_F(Sequence, CreateCommandEntersTheBusyStateThenArmsTheFirstStage) {
+TEST_F(RunSequence, CreateCommandEntersTheBusyStateThenArmsTheFirstStage) {
     window.memo3 = "old page";
     run.Button3Click();
     const std::vector<std::string> expected = {"clear",     "status " + std::string(texts::kBusy),
@@ -26,7 +26,7 @@ TEST_F(Sequence, CreateCommandEntersTheBusyStateThenArmsTheFirstStage) {
     EXPECT_TRUE(run.running());
 }
 
-TEST_F(Sequence, EachStageStopsItselfThenArmsTheNextAndTheLastLeavesTheBusyState) {
+TEST_F(RunSequence, EachStageStopsItselfThenArmsTheNextAndTheLastLeavesTheBusyState) {
     run.Button3Click();
     window.log.clear();
     window.pump(run);
@@ -42,7 +42,7 @@ TEST_F(Sequence, EachStageStopsItselfThenArmsTheNextAndTheLastLeavesTheBusyState
     EXPECT_EQ(window.log, expected);
 }
 
-TEST_F(Sequence, FirstStageReadsTenLinesOfEachPaneAlternately) {
+TEST_F(RunSequence, FirstStageReadsTenLinesOfEachPaneAlternately) {
     window.logReads = true;
     run.Button3Click();
     run.TimerTimer(1);
@@ -60,7 +60,7 @@ TEST_F(Sequence, FirstStageReadsTenLinesOfEachPaneAlternately) {
     EXPECT_EQ(reads, expected);
 }
 
-TEST_F(Sequence, TypingDuringTheRunChangesNothingButOutputTextStaysInFront) {
+TEST_F(RunSequence, TypingDuringTheRunChangesNothingButOutputTextStaysInFront) {
     struct Case {
         std::string typed;
         std::string expectedFront;
@@ -87,7 +87,7 @@ TEST_F(Sequence, TypingDuringTheRunChangesNothingButOutputTextStaysInFront) {
     }
 }
 
-TEST_F(Sequence, StrayOrRepeatedTriggersAreIgnored) {
+TEST_F(RunSequence, StrayOrRepeatedTriggersAreIgnored) {
     run.TimerTimer(5);  // idle
     EXPECT_TRUE(window.log.empty());
     run.Button3Click();
@@ -102,9 +102,9 @@ TEST_F(Sequence, StrayOrRepeatedTriggersAreIgnored) {
 }
 
 // A refused trigger must not leave the tool dead with every button disabled.
-class RefusedTrigger : public ::testing::TestWithParam<int> {};
+class RunRefusedTrigger : public ::testing::TestWithParam<int> {};
 
-TEST_P(RefusedTrigger, EndsTheRunAtOnceAndSaysWhy) {
+TEST_P(RunRefusedTrigger, EndsTheRunAtOnceAndSaysWhy) {
     const int stage = GetParam();
     FakeWindow window;
     TableRun run(window, std::string(kTestHomeUrl));
@@ -132,7 +132,7 @@ TEST_P(RefusedTrigger, EndsTheRunAtOnceAndSaysWhy) {
     EXPECT_TRUE(window.memo3.ends_with("</HTML>\r\n"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Stages, RefusedTrigger, ::testing::Values(1, 2, 3, 14, 22, 41, 42),
+INSTANTIATE_TEST_SUITE_P(, RunRefusedTrigger, ::testing::Values(1, 2, 3, 14, 22, 41, 42),
                          [](const auto& info) { return "Stage" + std::to_string(info.param); });
 
 }  // namespace

@@ -78,9 +78,9 @@ std::vector<FailCase> failCases() {
     };
 }
 
-class FailingStage : public ::testing::TestWithParam<FailCase> {};
+class RunFailingStage : public ::testing::TestWithParam<FailCase> {};
 
-TEST_P(FailingStage, StopsWithItsMessageAndRunsNothingAfter) {
+TEST_P(RunFailingStage, StopsWithItsMessageAndRunsNothingAfter) {
     const FailCase& c = GetParam();
     FakeWindow window;
     window.memo3 = "left from before";
@@ -107,7 +107,7 @@ TEST_P(FailingStage, StopsWithItsMessageAndRunsNothingAfter) {
     EXPECT_EQ(window.logFrom(stop), tail);
 }
 
-INSTANTIATE_TEST_SUITE_P(Inputs, FailingStage, ::testing::ValuesIn(failCases()),
+INSTANTIATE_TEST_SUITE_P(, RunFailingStage, ::testing::ValuesIn(failCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct PassCase {
@@ -119,9 +119,9 @@ void PrintTo(const PassCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-class PassingInput : public ::testing::TestWithParam<PassCase> {};
+class RunPassingInput : public ::testing::TestWithParam<PassCase> {};
 
-TEST_P(PassingInput, RunsAllStagesToThePage) {
+TEST_P(RunPassingInput, RunsAllStagesToThePage) {
     const PassCase& c = GetParam();
     FakeWindow window;
     TableRun run(window, std::string(kTestHomeUrl));
@@ -151,7 +151,7 @@ std::vector<PassCase> passCases() {
     };
 }
 
-INSTANTIATE_TEST_SUITE_P(Inputs, PassingInput, ::testing::ValuesIn(passCases()),
+INSTANTIATE_TEST_SUITE_P(, RunPassingInput, ::testing::ValuesIn(passCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -26,7 +26,7 @@ std::string cp932ToUtf8(std::string_view bytes) {
     return out;
 }
 
-TEST(Texts, DecodeToTheirJapanese) {
+TEST(RunJapaneseBytes, DecodeToTheirJapanese) {
     const std::pair<std::string_view, const char*> cases[] = {
         {texts::kBusy, "作成中..."},
         {texts::kSerialMessage, "抽選回数の入力に誤りがあります。"},

@@ -17,7 +17,7 @@ bool isBreakOrNul(unsigned char b) {
     return b == 0 || b == '\r' || b == '\n';
 }
 
-TEST(Cp932Codec, EveryOneAndTwoByteSequenceComesBack) {
+TEST(TextCp932Codec, EveryOneAndTwoByteSequenceComesBack) {
     for (unsigned a = 0; a < 0x100; ++a) {
         if (isBreakOrNul(static_cast<unsigned char>(a))) {
             continue;
@@ -34,7 +34,7 @@ TEST(Cp932Codec, EveryOneAndTwoByteSequenceComesBack) {
     }
 }
 
-TEST(Cp932Codec, RandomBytesWithCrLfBreaksComeBack) {
+TEST(TextCp932Codec, RandomBytesWithCrLfBreaksComeBack) {
     std::mt19937 random(20261207);
     std::uniform_int_distribution<int> byte(1, 255);
     std::uniform_int_distribution<int> length(0, 64);
@@ -52,7 +52,7 @@ TEST(Cp932Codec, RandomBytesWithCrLfBreaksComeBack) {
     }
 }
 
-TEST(Cp932Codec, ShowsRealCharactersAsThemselves) {
+TEST(TextCp932Codec, ShowsRealCharactersAsThemselves) {
     const std::pair<std::string_view, std::u16string_view> cases[] = {
         {"\x81\xaa", u"↑"},
         {"\x81\x60", u"～"},
@@ -69,7 +69,7 @@ TEST(Cp932Codec, ShowsRealCharactersAsThemselves) {
     }
 }
 
-TEST(Cp932Codec, BrokenBytesBecomeStandInsOneByteEach) {
+TEST(TextCp932Codec, BrokenBytesBecomeStandInsOneByteEach) {
     const std::pair<std::string_view, std::u16string_view> cases[] = {
         {"\x81", u"\uF781"},            // lead byte at the end
         {"\x81 A", u"\uF781 A"},        // lead byte before a byte that cannot follow it
@@ -82,7 +82,7 @@ TEST(Cp932Codec, BrokenBytesBecomeStandInsOneByteEach) {
     }
 }
 
-TEST(Cp932Codec, LoneBreaksAndUnencodableCharacters) {
+TEST(TextCp932Codec, LoneBreaksAndUnencodableCharacters) {
     EXPECT_EQ(decodeCp932("a\rb\nc\n\rd"), u"a\nb\nc\n\nd");
     const std::pair<std::u16string_view, std::string_view> cases[] = {
         {u"é", "?"},

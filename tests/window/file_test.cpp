@@ -227,24 +227,28 @@ class FileTest : public QObject {
     void textOverThePaneLimitIsRefused_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<bool>("fits");
+        QTest::addColumn<QByteArray>("pane");
         const auto limit = static_cast<qsizetype>(kPaneLimitBytes);
         const QByteArray lines = QByteArray("012345\r\n").repeated(limit / 8);
-        QTest::newRow("at the limit") << lines << true;
-        QTest::newRow("one byte over") << lines + "7" << false;
-        QTest::newRow("over once LF is CR LF") << QByteArray(limit - 10, '\n') << false;
+        QTest::newRow("at the limit") << lines << true << lines;
+        QTest::newRow("one byte over") << lines + "7" << false << QByteArray();
+        QTest::newRow("over once LF is CR LF")
+            << QByteArray(limit - 10, '\n') << false << QByteArray();
         QTest::newRow("long, but NUL early")
-            << QByteArray("001\0", 4) + QByteArray(limit * 2, '7') << true;
-        QTest::newRow("one unbroken line at the limit") << QByteArray(limit, '7') << true;
+            << QByteArray("001\0", 4) + QByteArray(limit * 2, '7') << true << QByteArray("001");
+        QTest::newRow("one unbroken line at the limit")
+            << QByteArray(limit, '7') << true << QByteArray(limit, '7');
     }
     void textOverThePaneLimitIsRefused() {
         QFETCH(QByteArray, file);
         QFETCH(bool, fits);
+        QFETCH(QByteArray, pane);
         writeFile(path("big.txt"), file.toStdString());
         const std::string before = h.paneBytes(1);
         clickWith(1, path("big.txt"));
         if (fits) {
             QVERIFY(h.boxes.empty());
-            QCOMPARE(h.paneBytes(1), normaliseLineBreaks(file.toStdString()));
+            QCOMPARE(h.paneBytes(1), pane.toStdString());
         } else {
             QCOMPARE(h.paneBytes(1), before);
             QCOMPARE(onlyErrorBox(), QStringLiteral("文字列の大きさが ﾒﾓ の制限を越えました."));
@@ -271,11 +275,16 @@ class FileTest : public QObject {
         // The open dialog is shared by both loads; the save dialog has its own.
         QCOMPARE(h.dialogs[0].name, QStringLiteral("OpenDialog1"));
         QCOMPARE(h.dialogs[0].offered, QString());
+        // Each shows its filter as the window names it and lists by its pattern.
         QCOMPARE(h.dialogs[0].filters, QStringList{QStringLiteral("text (*.txt)")});
+        QCOMPARE(h.dialogs[0].shownFilter, QStringLiteral("text"));
+        QCOMPARE(h.dialogs[0].listingPatterns, QStringList{QStringLiteral("*.txt")});
         QCOMPARE(h.dialogs[1].offered, QStringLiteral("a.txt"));
         QCOMPARE(h.dialogs[2].name, QStringLiteral("SaveDialog1"));
         QCOMPARE(h.dialogs[2].offered, QString());
         QCOMPARE(h.dialogs[2].filters, QStringList{QStringLiteral("html (*.html)")});
+        QCOMPARE(h.dialogs[2].shownFilter, QStringLiteral("html"));
+        QCOMPARE(h.dialogs[2].listingPatterns, QStringList{QStringLiteral("*.html")});
         QCOMPARE(h.dialogs[2].mode, QFileDialog::AcceptSave);
         QCOMPARE(h.dialogs[3].offered, QStringLiteral("page.html"));
         auto* readOnly = h.form->findChild<QWidget*>(QStringLiteral("ReadOnlyBox"));

@@ -2,10 +2,13 @@
 // boxes are answered by the test instead of a person.
 #pragma once
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -58,6 +61,8 @@ struct SeenDialog {
     QRect screenArea;  // the part of the screen it may use
     QString folder;
     bool objected = false;
+    QString shownFilter;          // what the dialog's filter box shows
+    QStringList listingPatterns;  // the names its file list is limited to
 };
 
 class WindowHarness {
@@ -197,13 +202,7 @@ class WindowHarness {
         if (realFileDialogs) {
             return typeInto(*files);
         }
-        auto* nameField = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        SeenDialog seen;
-        seen.name = files->objectName();
-        seen.offered = nameField != nullptr ? nameField->text() : QString();
-        seen.filters = files->nameFilters();
-        seen.mode = files->acceptMode();
-        dialogs.push_back(seen);
+        dialogs.push_back(seenAsOpened(*files));
         const std::optional<QString> path = fileAnswers.front();
         fileAnswers.pop_front();
         if (!path) {
@@ -211,6 +210,25 @@ class WindowHarness {
         }
         files->selectFile(*path);
         return QDialog::Accepted;
+    }
+
+    // What a dialog shows as it opens.
+    static SeenDialog seenAsOpened(QFileDialog& files) {
+        auto* nameField = files.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        SeenDialog seen;
+        seen.name = files.objectName();
+        seen.offered = nameField != nullptr ? nameField->text() : QString();
+        seen.filters = files.nameFilters();
+        seen.mode = files.acceptMode();
+        if (auto* shown = files.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+            seen.shownFilter = shown->currentText();
+        }
+        if (auto* list = files.findChild<QAbstractItemView*>(QStringLiteral("listView"))) {
+            if (auto* listing = qobject_cast<QFileSystemModel*>(list->model())) {
+                seen.listingPatterns = listing->nameFilters();
+            }
+        }
+        return seen;
     }
 
     int typeInto(QFileDialog& files) {
@@ -225,13 +243,14 @@ class WindowHarness {
                 QTest::qWait(200);
             }
             auto* nameField = files.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            SeenDialog seen = seenAsOpened(files);
             // The frame from its margins: QWidget::frameGeometry() can read
             // 1 x 1 for a moment under a window manager.
-            dialogs.push_back({files.objectName(), nameField->text(), files.nameFilters(),
-                               files.acceptMode(),
-                               files.geometry().marginsAdded(files.windowHandle()->frameMargins()),
-                               files.screen()->geometry(), files.screen()->availableGeometry(),
-                               files.directory().absolutePath(), false});
+            seen.frame = files.geometry().marginsAdded(files.windowHandle()->frameMargins());
+            seen.screen = files.screen()->geometry();
+            seen.screenArea = files.screen()->availableGeometry();
+            seen.folder = files.directory().absolutePath();
+            dialogs.push_back(seen);
             // A question the dialog asks is noted and dismissed, so that
             // nothing waits for a person.
             QTimer objections;

@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,6 +21,8 @@
 #include <QTextLayout>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "memo_pane.h"
@@ -117,6 +120,53 @@ QStringList displayedLines(QPlainTextEdit* pane) {
         }
     }
     return lines;
+}
+
+// What a screen reader hears while this lives: the name of every
+// notification shown, as Orca speaks it.
+class SpokenNotices {
+  public:
+    SpokenNotices() {
+        said().clear();
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+        QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+            if (event->type() == QAccessible::ObjectShow &&
+                event->accessibleInterface()->role() == QAccessible::Notification) {
+                said().append(event->accessibleInterface()->text(QAccessible::Name));
+            }
+        });
+    }
+    SpokenNotices(const SpokenNotices&) = delete;
+    SpokenNotices& operator=(const SpokenNotices&) = delete;
+    ~SpokenNotices() {
+        QAccessible::installUpdateHandler(nullptr);
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(false);
+    }
+    static QStringList& said() {
+        static QStringList notices;
+        return notices;
+    }
+};
+
+// Relative luminance and contrast ratio by the WCAG 2 formulas.
+double luminance(const QColor& colour) {
+    const auto linear = [](double c) {
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+           0.0722 * linear(colour.blueF());
+}
+double contrast(const QColor& a, const QColor& b) {
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QPalette windowPalette(const QColor& window, const QColor& text) {
+    QPalette palette = QApplication::palette();
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::WindowText, text);
+    return palette;
 }
 
 }  // namespace
@@ -929,19 +979,20 @@ class WindowTest : public QObject {
             memo(1)->setPlainText(toPaneText(testing::kSerials));
             memo(2)->setPlainText(results);
         }
-        static QStringList notices;
-        notices.clear();
-        // As when a screen reader listens.
-        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
-        QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
-            if (event->type() == QAccessible::ObjectShow &&
-                event->accessibleInterface()->role() == QAccessible::Notification) {
-                notices.append(event->accessibleInterface()->text(QAccessible::Name));
-            }
-        });
+        const SpokenNotices listening;
+        const QStringList& notices = SpokenNotices::said();
         QTest::mouseClick(button(3), Qt::LeftButton);
         waitForRunEnd();
         QTRY_COMPARE(notices, QStringList{spoken});
+        // The line is the window's status bar, which reads the message again.
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(h.form.get());
+        QStringList statusBars;
+        for (int i = 0; i < window->childCount(); ++i) {
+            if (window->child(i)->role() == QAccessible::StatusBar) {
+                statusBars.append(window->child(i)->text(QAccessible::Name));
+            }
+        }
+        QCOMPARE(statusBars, QStringList{spoken});
         // A message the next run's busy text replaces before it is spoken is
         // not spoken, nor the busy text; クリア leaves nothing to read.
         h.form->setStatusLine("old message");
@@ -952,8 +1003,100 @@ class WindowTest : public QObject {
         QCOMPARE(QAccessible::queryAccessibleInterface(h.child<QLabel>(QStringLiteral("Label3")))
                      ->text(QAccessible::Name),
                  QString());
-        QAccessible::installUpdateHandler(nullptr);
-        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(false);
+    }
+
+    // A load, a save and クリア are confirmed aloud; the status line keeps
+    // showing the run's message (クリア empties it), and a failure has only
+    // its box.
+    void commandsAreConfirmedAloud_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("spoken");
+        QTest::newRow("serials loaded") << 1 << QStringLiteral("draws.txt")
+                                        << QStringLiteral("回数の欄にファイルを読み込みました。");
+        QTest::newRow("results loaded")
+            << 2 << QStringLiteral("draws.txt")
+            << QStringLiteral("本数字6+B数字1の欄にファイルを読み込みました。");
+        QTest::newRow("page saved")
+            << 4 << QStringLiteral("page.html") << QStringLiteral("出目表を %1 に保存しました。");
+        QTest::newRow("cleared") << 5 << QString()
+                                 << QStringLiteral("すべての欄をクリアしました。");
+        QTest::newRow("missing file") << 1 << QStringLiteral("missing/draws.txt") << QString();
+    }
+    void commandsAreConfirmedAloud() {
+        QFETCH(int, button);
+        QFETCH(QString, file);
+        QFETCH(QString, spoken);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(file);
+        QFile draws(dir.filePath(QStringLiteral("draws.txt")));
+        QVERIFY(draws.open(QIODevice::WriteOnly) && draws.write("001\r\n") == 5);
+        draws.close();
+        const SpokenNotices listening;
+        h.click(3);  // fails: the line has a message
+        waitForRunEnd();
+        const QString message = status();
+        QTRY_COMPARE(SpokenNotices::said(), QStringList{message});
+        SpokenNotices::said().clear();
+        if (!file.isEmpty()) {
+            h.fileAnswers.emplace_back(path);
+        }
+        h.click(button);
+        QVERIFY(h.waitForIdle());
+        QTest::qWait(20);
+        QCOMPARE(SpokenNotices::said(), spoken.isEmpty() ? QStringList()
+                                                         : QStringList{QString(spoken).replace(
+                                                               QStringLiteral("%1"), path)});
+        QCOMPARE(status(), button == 5 ? QString() : message);
+        QCOMPARE(h.boxes.size(), std::size_t(spoken.isEmpty() ? 1 : 0));
+    }
+
+    // The captions, the notice and the status line read on a dark palette,
+    // the user switching to it while the program runs, and stay black and
+    // red on a light one.
+    void labelsReadOnEveryPalette_data() {
+        QTest::addColumn<QPalette>("palette");
+        QTest::addColumn<bool>("dark");
+        // qt6ct's "darker", and a lighter grey where pure red reads at 2.2:1.
+        QTest::newRow("darker") << windowPalette(QColor(0x222020), Qt::white) << true;
+        QTest::newRow("dark grey") << windowPalette(QColor(0x4A4A4A), QColor(0xE0E0E0)) << true;
+        QTest::newRow("light grey") << windowPalette(QColor(0xEFEFEF), Qt::black) << false;
+        QTest::newRow("white, grey text") << windowPalette(Qt::white, QColor(0x606060)) << false;
+    }
+    void labelsReadOnEveryPalette() {
+        QFETCH(QPalette, palette);
+        QFETCH(bool, dark);
+        const QPalette before = QApplication::palette();
+        const auto restore = qScopeGuard([&before] { QApplication::setPalette(before); });
+        // From the other kind of palette to this one; Qt hands a new palette
+        // on to the widgets in events of their own.
+        for (const QPalette& next : {dark ? windowPalette(Qt::white, Qt::black)
+                                          : windowPalette(QColor(0x222020), Qt::white),
+                                     palette}) {
+            QApplication::setPalette(next);
+            QTRY_COMPARE(h.form->palette().color(QPalette::Window), next.color(QPalette::Window));
+        }
+        const QColor window = palette.color(QPalette::Window);
+        for (const char* name : {"Label1", "Label2", "Label3", "Label4"}) {
+            const auto* label = child<QLabel>(name);
+            const QColor text = label->palette().color(QPalette::WindowText);
+            const bool status = label == child<QLabel>("Label3");
+            QVERIFY(label->font().bold());
+            if (!dark) {
+                QCOMPARE(text, status ? QColor(0xFF, 0, 0) : QColor(Qt::black));
+                continue;
+            }
+            QVERIFY2(contrast(text, window) >= 4.5,
+                     qPrintable(QStringLiteral("%1 %2 on %3: %4:1")
+                                    .arg(QLatin1String(name), text.name(), window.name())
+                                    .arg(contrast(text, window))));
+            if (status) {
+                QCOMPARE(text.hue(), 0);  // still a red
+                QVERIFY(text.saturation() > 0);
+            } else {
+                QCOMPARE(text, palette.color(QPalette::WindowText));
+            }
+        }
     }
 
     // Return and keypad Enter press the focused command button, as Space
