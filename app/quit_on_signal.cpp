@@ -9,6 +9,8 @@
 
 #include <csignal>
 
+#include "text_files.h"
+
 namespace numerlo {
 
 namespace {
@@ -34,7 +36,9 @@ void quitOnTerminationSignals(QWidget& mainWindow) {
         [[maybe_unused]] const auto got = ::read(signalSockets[1], &byte, 1);
         // Every event loop ends, a dialog's or box's too. No box waits for a
         // person: the window, going away, waits only for a file command
-        // under way to finish whole.
+        // under way to end, and a save waits for a stream read slowly no
+        // longer than its usual patience.
+        hurrySaves();
         QCoreApplication::quit();
     });
     struct sigaction action {};

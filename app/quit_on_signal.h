@@ -1,6 +1,7 @@
 // Ends the program cleanly when the session asks it to stop (SIGTERM,
 // SIGHUP) or the user presses Ctrl+C in a terminal (SIGINT), even while a
-// dialog or box is open; a save under way finishes whole first.
+// dialog or box is open; a save under way finishes first, but waits for a
+// stream read slowly (a pipe, a slow device) no more than 2 s longer.
 #pragma once
 
 class QWidget;

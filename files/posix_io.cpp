@@ -5,10 +5,14 @@
 #include <poll.h>
 #include <sys/file.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
 #include <thread>
+
+#include "text_files.h"
 
 namespace numerlo {
 
@@ -16,6 +20,17 @@ namespace {
 
 // How long a device or FIFO that takes nothing more is waited for.
 constexpr std::chrono::milliseconds kStreamPatience{2000};
+
+// When the program is ending, the latest moment a stream is waited for.
+std::atomic<std::chrono::steady_clock::rep> endingBy{
+    std::chrono::steady_clock::time_point::max().time_since_epoch().count()};
+
+// When a stream that takes nothing more from now on is given up.
+std::chrono::steady_clock::time_point streamDeadline() {
+    const std::chrono::steady_clock::time_point ending{
+        std::chrono::steady_clock::duration(endingBy.load())};
+    return std::min(std::chrono::steady_clock::now() + kStreamPatience, ending);
+}
 
 }  // namespace
 
@@ -68,8 +83,17 @@ bool lockPromptly(int fd) {
     return true;
 }
 
+void hurrySaves() {
+    const auto by = (std::chrono::steady_clock::now() + kStreamPatience).time_since_epoch().count();
+    auto was = endingBy.load();
+    while (by < was && !endingBy.compare_exchange_weak(was, by)) {
+    }
+}
+
 bool writeAll(int fd, std::string_view bytes, off_t offset) {
-    auto deadline = std::chrono::steady_clock::now() + kStreamPatience;
+    // A reader that keeps taking bytes is waited for as long as it reads,
+    // unless the program is ending.
+    auto deadline = streamDeadline();
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = offset != kWhereItStands
@@ -78,7 +102,7 @@ bool writeAll(int fd, std::string_view bytes, off_t offset) {
                               : ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
-            deadline = std::chrono::steady_clock::now() + kStreamPatience;  // it still reads
+            deadline = streamDeadline();  // it still reads
             continue;
         }
         if (n < 0 && errno == EINTR) {

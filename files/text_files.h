@@ -38,4 +38,10 @@ enum class SaveStatus { Saved, CannotCreate, WriteError };
 // leads to the page, and a name that keeps changing gives CannotCreate.
 SaveStatus saveTextFile(const std::string& path, std::string_view bytes);
 
+// The program is ending: from now on a save waits for a stream that takes
+// its bytes slowly (a pipe read slowly, a slow device) no longer than its
+// usual patience from this moment, and then fails as a write error. Any
+// thread may call it.
+void hurrySaves();
+
 }  // namespace numerlo

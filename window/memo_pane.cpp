@@ -92,23 +92,31 @@ std::string MemoPane::displayedLine(int line) const {
     if (line < 0) {
         return {};
     }
+    // The lines of the pane's own text: a composition shown in it is not the
+    // pane's yet, and would move every piece after it.
     QTextDocument* doc = document();
-    QAbstractTextDocumentLayout* docLayout = doc->documentLayout();
+    const auto* wrap = qobject_cast<const WrapLayout*>(doc->documentLayout());
     int remaining = line;
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        // Layout is lazy: asking for the block's extent wraps it now.
-        docLayout->blockBoundingRect(block);
-        const QTextLayout* blockLayout = block.layout();
-        const int lines = std::max(1, blockLayout->lineCount());
-        if (remaining >= lines) {
-            remaining -= lines;
+        QList<std::pair<int, int>> pieces;
+        if (wrap != nullptr) {
+            pieces = wrap->ownLines(block);
+        } else {
+            doc->documentLayout()->blockBoundingRect(block);  // layout is lazy
+            for (int i = 0; i < block.layout()->lineCount(); ++i) {
+                pieces.append({block.layout()->lineAt(i).textStart(),
+                               block.layout()->lineAt(i).textLength()});
+            }
+        }
+        if (pieces.isEmpty()) {
+            pieces.append({0, static_cast<int>(block.text().size())});
+        }
+        if (remaining >= pieces.size()) {
+            remaining -= static_cast<int>(pieces.size());
             continue;
         }
-        if (blockLayout->lineCount() == 0) {
-            return toBytes(block.text());
-        }
-        const QTextLine piece = blockLayout->lineAt(remaining);
-        return toBytes(block.text().mid(piece.textStart(), piece.textLength()));
+        const auto [start, length] = pieces[remaining];
+        return toBytes(block.text().mid(start, length));
     }
     return {};
 }
@@ -204,7 +212,10 @@ void MemoPane::applyAndReread(int from, int to, const QString& formed,
     edit();
     rereadStandIns(from, from + static_cast<int>(formed.size()));
     group.endEditBlock();
-    ensureCursorVisible();
+    // Qt scrolls to a drop once its own edit block around it has ended.
+    if (!inDrop_) {
+        ensureCursorVisible();
+    }
 }
 
 void MemoPane::rereadInLastStep() {
@@ -261,23 +272,56 @@ void MemoPane::keyPressEvent(QKeyEvent* event) {
     const QString before = document()->toRawText();
     const int anchor = textCursor().anchor();
     const int position = textCursor().position();
-    // Qt keeps typed characters together as one undo step. A key that may
-    // need settling is held in one step with what settles it, and a refused
-    // one leaves no step behind.
-    QTextCursor group = textCursor();  // where an undo puts the cursor back
-    const bool held = keyMayNeedSettling(*event, before, anchor, position);
-    if (held) {
-        group.beginEditBlock();
+    if (keyMayNeedSettling(*event, before, anchor, position)) {
+        settleHeldKey(event, before, anchor, position);
+        return;
     }
+    // Qt keeps typed characters together as one undo step.
     QPlainTextEdit::keyPressEvent(event);
-    const bool refused = !settleKey(before, anchor, position, held);
-    if (held) {
-        group.endEditBlock();
+    const int revision = document()->revision();
+    settleKey(before, anchor, position, false);
+    if (document()->revision() != revision) {
+        ensureCursorVisible();
     }
-    if (refused && held) {
-        document()->undo();
-        document()->clearUndoRedoStacks(QTextDocument::RedoStack);
-        setTextCursor(span(document(), anchor, position));
+}
+
+void MemoPane::settleHeldKey(QKeyEvent* event, const QString& before, int anchor, int position) {
+    // Qt lays the pane out and scrolls to the caret as it takes a key, so it
+    // takes the key with no edit block open: inside one, the layout of a line
+    // just edited is not yet renewed. Qt never joins an edit to one made
+    // before the document was last marked unmodified, so the key's edit is
+    // one undo step of its own, taken back here and made again, in one edit
+    // block with what settles it; a refused key leaves no step behind.
+    QTextDocument* doc = document();
+    doc->setModified(false);
+    const int steps = doc->availableUndoSteps();
+    QPlainTextEdit::keyPressEvent(event);
+    const QString after = doc->toRawText();
+    if (after == before) {
+        return;
+    }
+    const QTextCursor qts = textCursor();
+    doc->undo();
+    if (doc->toRawText() != before || doc->availableUndoSteps() != steps) {
+        doc->redo();  // not the key's own step after all: settled where it stands
+        settleKey(before, anchor, position, false);
+        return;
+    }
+    doc->clearUndoRedoStacks(QTextDocument::RedoStack);
+    const auto [head, tail] = sharedEnds(after, before, std::min(anchor, position));
+    QTextCursor group = span(doc, anchor, position);  // where an undo puts the cursor back
+    group.beginEditBlock();
+    span(doc, static_cast<int>(head), static_cast<int>(before.size() - tail))
+        .insertText(after.mid(head, after.size() - tail - head));
+    const QTextCursor caret = span(doc, qts.anchor(), qts.position());
+    const bool refused = !settleKey(before, anchor, position, true);
+    group.endEditBlock();
+    if (refused) {
+        doc->undo();
+        doc->clearUndoRedoStacks(QTextDocument::RedoStack);
+        setTextCursor(span(doc, anchor, position));
+    } else {
+        setTextCursor(caret);
     }
 }
 
@@ -327,7 +371,6 @@ bool MemoPane::settleKey(const QString& before, int anchor, int position, bool h
     }
     if (*formed != entered) {
         edit.insertText(*formed);
-        ensureCursorVisible();
     }
     if (nearStandIn(from, from + static_cast<int>(formed->size()), *formed)) {
         rereadStandIns(from, from + static_cast<int>(formed->size()));
@@ -338,6 +381,9 @@ bool MemoPane::settleKey(const QString& before, int anchor, int position, bool h
 void MemoPane::inputMethodEvent(QInputMethodEvent* event) {
     if (isReadOnly()) {
         QPlainTextEdit::inputMethodEvent(event);
+        return;
+    }
+    if (splitCommit(*event)) {
         return;
     }
     const QTextCursor cursor = textCursor();
@@ -355,9 +401,45 @@ void MemoPane::inputMethodEvent(QInputMethodEvent* event) {
     if (formed) {
         edit.setCommitString(*formed, event->replacementStart(), event->replacementLength());
     }
-    applyAndReread(from, to, formed.value_or(QString()),
-                   [&] { QPlainTextEdit::inputMethodEvent(&edit); });
+    // Qt lays out and scrolls as it takes the event, so it takes it with no
+    // edit block open. Its edit is an edit block of its own, which the
+    // stand-ins it completes join.
+    const bool reread = nearStandIn(from, to, formed.value_or(QString()));
+    const int revision = document()->revision();
+    QPlainTextEdit::inputMethodEvent(&edit);
     event->setAccepted(edit.isAccepted());
+    if (reread && document()->revision() != revision) {
+        QTextCursor join(document());
+        join.joinPreviousEditBlock();
+        rereadStandIns(from, from + static_cast<int>(formed.value_or(QString()).size()));
+        join.endEditBlock();
+        ensureCursorVisible();
+    }
+}
+
+bool MemoPane::splitCommit(QInputMethodEvent& event) {
+    // Qt puts the caret on the text an input method selects, and scrolls to
+    // it, inside its own edit block for the event, after the commit, when
+    // the edited line's layout is not yet renewed; and it shows a
+    // composition after a commit that ends a line in the line before. The
+    // commit goes first, the composition and the selection in an event of
+    // their own.
+    if ((event.commitString().isEmpty() && event.replacementLength() == 0) ||
+        (event.preeditString().isEmpty() &&
+         std::none_of(event.attributes().begin(), event.attributes().end(),
+                      [](const QInputMethodEvent::Attribute& attribute) {
+                          return attribute.type == QInputMethodEvent::Selection;
+                      }))) {
+        return false;
+    }
+    QInputMethodEvent commit;
+    commit.setCommitString(event.commitString(), event.replacementStart(),
+                           event.replacementLength());
+    inputMethodEvent(&commit);
+    QInputMethodEvent compose(event.preeditString(), event.attributes());
+    QPlainTextEdit::inputMethodEvent(&compose);
+    event.setAccepted(commit.isAccepted());
+    return true;
 }
 
 void MemoPane::insertFromMimeData(const QMimeData* source) {
@@ -380,14 +462,14 @@ void MemoPane::insertFromMimeData(const QMimeData* source) {
         left.setPosition(*at);
     }
     // As plain text typed at the cursor: Qt's own paste inserts a fragment,
-    // whose undo leaves the cursor a line further on.
-    applyAndReread(from, to, *formed, [&] {
-        QTextCursor at = textCursor();
-        at.insertText(*formed);
-        setTextCursor(at);
-    });
+    // whose undo leaves the cursor a line further on. The pane's cursor
+    // follows the text in; a drop's is set by Qt once its edit block ends.
+    applyAndReread(from, to, *formed, [&] { textCursor().insertText(*formed); });
     if (!left.isNull()) {
         rereadStandIns(left.position(), left.position());
+    }
+    if (!inDrop_) {
+        ensureCursorVisible();
     }
 }
 
@@ -422,18 +504,23 @@ void MemoPane::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
-std::optional<QString> MemoPane::droppedFile(const QDropEvent* event) const {
+std::optional<QByteArray> MemoPane::droppedFile(const QDropEvent* event) const {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (role_ != Role::Input || urls.isEmpty() ||
         !std::all_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); })) {
         return std::nullopt;  // not files: dropped as text
     }
     // Files: one is loaded; several, or one while a run is pending, are not.
-    return urls.size() == 1 && acceptsFiles() ? urls.front().toLocalFile() : QString();
+    // The name is the file's own bytes, as the address spells them: Qt's
+    // reading of it turns bytes that are not UTF-8 into U+FFFD.
+    if (urls.size() != 1 || !acceptsFiles()) {
+        return QByteArray();
+    }
+    return QByteArray::fromPercentEncoding(urls.front().path(QUrl::FullyEncoded).toLatin1());
 }
 
 bool MemoPane::takeFileDrag(QDragMoveEvent* event) {
-    const std::optional<QString> file = droppedFile(event);
+    const std::optional<QByteArray> file = droppedFile(event);
     if (!file) {
         return false;
     }
@@ -458,7 +545,7 @@ void MemoPane::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void MemoPane::dropEvent(QDropEvent* event) {
-    if (const std::optional<QString> file = droppedFile(event)) {
+    if (const std::optional<QByteArray> file = droppedFile(event)) {
         if (file->isEmpty()) {
             event->ignore();
             return;
@@ -483,7 +570,9 @@ void MemoPane::dropEvent(QDropEvent* event) {
             return;
         }
     }
+    inDrop_ = true;
     QPlainTextEdit::dropEvent(event);
+    inDrop_ = false;
     admittedDrop_.reset();
     movedFrom_.reset();
 }

@@ -23,8 +23,12 @@
 // undo step; a refused key's edit is taken back there. Edits that only take
 // text away (Delete, Backspace, the context menu's Cut, text dragged out)
 // take steps 3 and 4 in one undo step; text moved within a pane is re-read
-// where it left as well. A loaded file's bytes are the pane's text as they stand, refused
-// whole past the limit.
+// where it left as well. A loaded file's bytes are the pane's text as they
+// stand, refused whole past the limit.
+// Qt lays out and scrolls to the caret as it edits, so its handlers never
+// run while an edit block of the pane's is open (the layout of a line just
+// edited is renewed only once the block ends): what settles Qt's edit joins
+// it in the same undo step afterwards.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -69,8 +73,9 @@ class MemoPane : public QPlainTextEdit {
     std::function<bool()> acceptsFiles = [] { return true; };
 
   signals:
-    // One local file was dropped on an input pane.
-    void fileDropped(const QString& path);
+    // One local file was dropped on an input pane: its name as the bytes
+    // the system knows it by, which need not be UTF-8.
+    void fileDropped(const QByteArray& name);
     // A paste or drop was refused whole: it would pass the limit.
     void tooLarge();
 
@@ -115,21 +120,30 @@ class MemoPane : public QPlainTextEdit {
     // past the limit: taken back here unless its edit is `held` in an edit
     // block of its own, which the caller undoes whole.
     bool settleKey(const QString& before, int anchor, int position, bool held);
+    // Qt's own edit for a key that may need settling, with the text `before`
+    // and the cursor from `anchor` to `position`, and what settles it, in one
+    // undo step.
+    void settleHeldKey(QKeyEvent* event, const QString& before, int anchor, int position);
+
+    // An input method's event that commits and composes or selects, taken
+    // as two: true when `event` was taken so.
+    bool splitCommit(QInputMethodEvent& event);
 
     // Text an assistive tool enters in place of [from, to), through the
     // pane's accessible interface (pane_accessible.h).
     void enterForAssistiveTool(int from, int to, const QString& text);
     static QAccessibleInterface* accessibleFor(const QString& className, QObject* object);
 
-    // For a drag of local files onto an input pane, the one file to load, or
-    // nothing to refuse the drag; no value for any other drag.
-    [[nodiscard]] std::optional<QString> droppedFile(const QDropEvent* event) const;
+    // For a drag of local files onto an input pane, the name of the one file
+    // to load, or nothing to refuse the drag; no value for any other drag.
+    [[nodiscard]] std::optional<QByteArray> droppedFile(const QDropEvent* event) const;
     // Accepts or refuses a drag of local files; false for any other drag.
     bool takeFileDrag(QDragMoveEvent* event);
 
     Role role_;
     std::optional<QString> admittedDrop_;  // a text drop admitted before it was taken
     std::optional<int> movedFrom_;         // where text moved within the pane left
+    bool inDrop_ = false;                  // Qt's edit block for a drop is open
 };
 
 }  // namespace numerlo

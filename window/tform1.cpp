@@ -165,7 +165,8 @@ MemoPane* TForm1::createInputPane(InputPane which, const QString& name,
     pane->acceptsFiles = [this] { return idle(); };
     connect(
         pane, &MemoPane::fileDropped, this,
-        [this, which](const QString& path) { loadPane(which, path); }, Qt::QueuedConnection);
+        [this, which](const QByteArray& name) { loadPaneByName(which, name); },
+        Qt::QueuedConnection);
     return pane;
 }
 
@@ -229,15 +230,23 @@ struct Loaded {
 
 void TForm1::loadPane(InputPane pane, const QString& path) {
     const QString fullPath = QFileInfo(path).absoluteFilePath();
-    const std::string name = QFile::encodeName(fullPath).toStdString();
+    loadFile(pane, QFile::encodeName(fullPath).toStdString(), fullPath);
+}
+
+void TForm1::loadPaneByName(InputPane pane, const QByteArray& name) {
+    // Shown as the file dialogs show any name, whatever bytes it holds.
+    loadFile(pane, name.toStdString(), QFile::decodeName(name));
+}
+
+void TForm1::loadFile(InputPane pane, const std::string& name, const QString& shown) {
     runFileCommand<Loaded>(
         [name] {
             const std::optional<std::string> start = loadTextFile(name, kFileBytesForPane);
             return start ? Loaded{true, fileTextForPane(*start)} : Loaded{};
         },
-        [this, pane, fullPath](const Loaded& loaded) {
+        [this, pane, shown](const Loaded& loaded) {
             if (!loaded.opened) {
-                showError(window_texts::kCannotOpen.arg(fullPath));
+                showError(window_texts::kCannotOpen.arg(shown));
             } else if (!loaded.text || !memo(pane)->setBytes(*loaded.text)) {
                 showError(window_texts::kTooLarge);
             } else {

@@ -69,6 +69,8 @@ class TForm1 : public QWidget, public RunWindow {
     // Like a save, the load waits off the window's thread with the commands
     // disabled; idle() tells when it is over.
     void loadPane(InputPane pane, const QString& path);
+    // The same for a file named by the bytes the system knows it by.
+    void loadPaneByName(InputPane pane, const QByteArray& name);
 
     // No run and no file command under way.
     [[nodiscard]] bool idle() const { return !run_.running() && !fileCommand_.pending(); }
@@ -94,6 +96,9 @@ class TForm1 : public QWidget, public RunWindow {
     void createTimers();
     void placeControls();
     [[nodiscard]] MemoPane* memo(InputPane pane) const;
+    // Loads the file named `name` into `pane`; a box says `shown` when it
+    // cannot be opened.
+    void loadFile(InputPane pane, const std::string& name, const QString& shown);
 
     // A file command: its waiting runs off the window's thread while the
     // commands are disabled, as during a run; `then` follows on the window's

@@ -101,6 +101,22 @@ QRectF WrapLayout::blockBoundingRect(const QTextBlock& block) const {
     return QPlainTextDocumentLayout::blockBoundingRect(block);
 }
 
+QList<std::pair<int, int>> WrapLayout::ownLines(const QTextBlock& block) const {
+    [[maybe_unused]] const QRectF laidOut = blockBoundingRect(block);  // laid out now
+    const QTextLayout* shown = block.layout();
+    // Laid out again without the composition only where there is one.
+    QTextLayout own(block.text(), document()->defaultFont(), paintDevice());
+    if (!shown->preeditAreaText().isEmpty()) {
+        layoutLines(&own, block.text(), lineWidth());
+        shown = &own;
+    }
+    QList<std::pair<int, int>> lines;
+    for (int i = 0; i < shown->lineCount(); ++i) {
+        lines.append({shown->lineAt(i).textStart(), shown->lineAt(i).textLength()});
+    }
+    return lines;
+}
+
 void WrapLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
     QTextDocument* doc = document();
     // Qt lays a block out at once, whatever lines it has, when the change

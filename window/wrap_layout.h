@@ -20,6 +20,8 @@
 
 #include <QPlainTextDocumentLayout>
 
+#include <utility>
+
 namespace numerlo {
 
 class WrapLayout : public QPlainTextDocumentLayout {
@@ -35,6 +37,11 @@ class WrapLayout : public QPlainTextDocumentLayout {
     WrapLayout(QTextDocument* document, QPaintDevice* device);
 
     [[nodiscard]] QRectF blockBoundingRect(const QTextBlock& block) const override;
+
+    // Where each line of `block` starts in its text, and how long it is, as
+    // the pane lays out the block's own text: without any text an input
+    // method is composing in it, which is shown but not yet the pane's.
+    [[nodiscard]] QList<std::pair<int, int>> ownLines(const QTextBlock& block) const;
 
   protected:
     void documentChanged(int from, int charsRemoved, int charsAdded) override;

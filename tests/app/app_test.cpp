@@ -8,6 +8,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,9 +24,9 @@
 
 namespace {
 
-// The window with its page saved to `path` through 保存 on a slow disk, and
-// SIGTERM sent while the save waits for the disk. Returns the exit code.
-int saveThenStop(const QString& path) {
+// The window with its page, `page`, saved to `path` through 保存 on a slow
+// disk, and SIGTERM sent `stopAfterMs` into the save. Returns the exit code.
+int saveThenStop(const QString& path, const QString& page, int stopAfterMs) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int argc = 1;
     char name[] = "numerlo";
@@ -38,12 +40,12 @@ int saveThenStop(const QString& path) {
         }
         return int{QDialog::Accepted};
     });
-    form.findChild<QPlainTextEdit*>(QStringLiteral("Memo3"))->setPlainText(QStringLiteral("page"));
+    form.findChild<QPlainTextEdit*>(QStringLiteral("Memo3"))->setPlainText(page);
     form.show();
     numerlo::testing::duringFlush = numerlo::testing::slowDisk(std::chrono::milliseconds(400));
-    QTimer::singleShot(0, &form, [&form] {
+    QTimer::singleShot(0, &form, [&form, stopAfterMs] {
         form.findChild<QPushButton*>(QStringLiteral("Button4"))->click();
-        QTimer::singleShot(100, [] { ::kill(::getpid(), SIGTERM); });
+        QTimer::singleShot(stopAfterMs, [] { ::kill(::getpid(), SIGTERM); });
     });
     return QApplication::exec();
 }
@@ -68,7 +70,7 @@ class AppTest : public QObject {
         const QString page = dir.filePath(QStringLiteral("page.html"));
         const pid_t child = ::fork();
         if (child == 0) {
-            ::_exit(saveThenStop(page));
+            ::_exit(saveThenStop(page, QStringLiteral("page"), 100));
         }
         int status = 0;
         QCOMPARE(::waitpid(child, &status, 0), child);
@@ -76,6 +78,44 @@ class AppTest : public QObject {
         QCOMPARE(WEXITSTATUS(status), 0);
         std::ifstream in(page.toStdString(), std::ios::binary);
         QCOMPARE(std::string(std::istreambuf_iterator<char>(in), {}), std::string("page"));
+    }
+
+    // SIGTERM while a save waits on a pipe read slowly (one 4 KiB page each
+    // half second: 50 s for this page) ends the program once the stream has
+    // had its usual patience, 2 s, not once the reader is done.
+    void stoppedWhileAPipeIsReadSlowlyEndsAfterItsPatience() {
+        using std::chrono::steady_clock;
+        const QTemporaryDir dir;
+        const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("pipe")));
+        QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+        const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader >= 0 && ::fcntl(reader, F_SETPIPE_SZ, 4096) >= 0);
+        const auto start = steady_clock::now();
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(reader);
+            ::_exit(
+                saveThenStop(QFile::decodeName(fifo), QString(qsizetype{400} * 1024, u'7'), 1000));
+        }
+        int status = 0;
+        pid_t ended = 0;
+        while ((ended = ::waitpid(child, &status, WNOHANG)) == 0 &&
+               steady_clock::now() - start < std::chrono::seconds(15)) {
+            char page[4096];
+            [[maybe_unused]] const auto got = ::read(reader, page, sizeof page);
+            QTest::qSleep(500);
+        }
+        const auto took = steady_clock::now() - start;
+        if (ended == 0) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+        }
+        ::close(reader);
+        QCOMPARE(ended, child);
+        // Start-up, 1 s to the signal, 2 s of patience, and some to spare.
+        QVERIFY(took < std::chrono::seconds(10));
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
     }
 };
 

@@ -536,6 +536,21 @@ class FileTest : public QObject {
         dropOnto(1, {QUrl::fromLocalFile(path("missing.txt"))});
         QCOMPARE(onlyErrorBox(), QStringLiteral("ﾌｧｲﾙ %1 は開けません.").arg(path("missing.txt")));
 
+        // A name that is not UTF-8 loads that very file, by its bytes; Qt's
+        // reading of it, U+FFFD for each such byte, names another file.
+        const QString misread = path(QStringLiteral("\uFFFD\uFFFD.txt"));
+        writeFile(misread, "001");
+        const std::string bytesName =
+            QFile::encodeName(dir->path()).toStdString() + "/\xFF\xFE.txt";
+        std::ofstream(bytesName, std::ios::binary) << "002";
+        const QUrl dropped(QUrl::fromLocalFile(dir->path()).toString() + "/%FF%FE.txt");
+        dropOnto(1, {dropped});
+        QCOMPARE(h.paneBytes(1), std::string("002"));
+        ::unlink(bytesName.c_str());
+        dropOnto(1, {dropped});
+        QCOMPARE(h.paneBytes(1), std::string("002"));
+        QCOMPARE(onlyErrorBox(), QStringLiteral("ﾌｧｲﾙ %1 は開けません.").arg(misread));
+
         // Refused while a run is pending, like the buttons.
         h.fillTenDraws();
         h.click(3);

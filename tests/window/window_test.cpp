@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "memo_pane.h"
 #include "texts.h"
@@ -97,6 +98,14 @@ void enter(QPlainTextEdit* pane, Way way, const QString& text) {
         }
     }
     QCoreApplication::processEvents();  // a refusal's box follows the event
+}
+
+// A cursor in `pane` from `anchor` to `position`.
+QTextCursor span(QPlainTextEdit* pane, int anchor, int position) {
+    QTextCursor cursor(pane->document());
+    cursor.setPosition(anchor);
+    cursor.setPosition(position, QTextCursor::KeepAnchor);
+    return cursor;
 }
 
 // Every displayed line of a pane: each wrapped piece of a line is one.
@@ -356,6 +365,24 @@ class WindowTest : public QObject {
         QCOMPARE(h.form->readPaneLine(InputPane::Memo1, pieces + 2), std::string());
     }
 
+    // Text an input method is composing is not the pane's yet: 作成 pressed
+    // by an assistive tool, the focus left in the pane, reads the lines of
+    // the pane's own text.
+    void aCompositionLeavesTheLinesARunReads() {
+        fillTenDraws();
+        memo(1)->setFocus();
+        memo(1)->moveCursor(QTextCursor::Start);
+        QInputMethodEvent compose(QString(30, u'\u3042'), {});
+        QApplication::sendEvent(memo(1), &compose);
+        const QSignalSpy pressed(button(3), &QPushButton::clicked);
+        QAccessible::queryAccessibleInterface(button(3))->actionInterface()->doAction(
+            QAccessibleActionInterface::pressAction());
+        QTRY_COMPARE(pressed.count(), 1);
+        waitForRunEnd();
+        QCOMPARE(status(), QString());
+        QCOMPARE(memo3Bytes(), testing::WindowHarness::expectedPage() + "\r\n");
+    }
+
     void aDisplayedLineGivesAtMost4096Bytes() {
         memo(2)->setLineWrapMode(QPlainTextEdit::NoWrap);
         memo(2)->setPlainText(QString(5000, QLatin1Char('7')) + QStringLiteral("\nnext"));
@@ -505,6 +532,55 @@ class WindowTest : public QObject {
         QTest::keyClick(pane, Qt::Key_Y, Qt::ControlModifier);  // redo, as Ctrl+Shift+Z
         QCOMPARE(pane->document()->toRawText(), shown);
         QCOMPARE(pane->bytes(), bytes.toStdString());
+    }
+
+    // Keys and input-method text beside a stand-in, with the caret brought
+    // there by keys, by an undo or by an assistive tool, take the edit and
+    // re-read the stand-ins; the pane never lays out or scrolls to a line
+    // whose text has changed under it. Keys: E End, H Home, D Down, U Up,
+    // Z undo, B Backspace, C the caret put at line 1 by an assistive tool,
+    // I a commit replacing the character after the selection's start.
+    void editsBesideAStandInNeverMeetAStaleLayout_data() {
+        QTest::addColumn<QByteArray>("loaded");
+        QTest::addColumn<QString>("steps");
+        const QByteArray sevens = QByteArray("001\r\n\x82\r\n") + QByteArray(300, '7');
+        QTest::newRow("keys and an undo") << sevens << QStringLiteral("EHDD8EZUB");
+        QTest::newRow("caret by an assistive tool") << sevens << QStringLiteral("EHDD8ECB");
+        QTest::newRow("commit over a selection")
+            << QByteArray(3000, '7') + QByteArray("\r\n\x82\x39\x39") << QStringLiteral("SI");
+    }
+    void editsBesideAStandInNeverMeetAStaleLayout() {
+        QFETCH(QByteArray, loaded);
+        QFETCH(QString, steps);
+        auto* pane = h.child<MemoPane>(QStringLiteral("Memo1"));
+        QVERIFY(pane->setBytes(loaded.toStdString()));
+        pane->setFocus();
+        const std::map<QChar, std::pair<Qt::Key, Qt::KeyboardModifiers>> keys = {
+            {u'E', {Qt::Key_End, Qt::ControlModifier}},
+            {u'H', {Qt::Key_Home, Qt::ControlModifier}},
+            {u'D', {Qt::Key_Down, {}}},
+            {u'U', {Qt::Key_Up, {}}},
+            {u'8', {Qt::Key_8, {}}},
+            {u'Z', {Qt::Key_Z, Qt::ControlModifier}},
+            {u'B', {Qt::Key_Backspace, {}}}};
+        for (const QChar step : steps) {
+            if (const auto key = keys.find(step); key != keys.end()) {
+                QTest::keyClick(pane, key->second.first, key->second.second);
+            } else if (step == u'C') {
+                QAccessible::queryAccessibleInterface(pane)->textInterface()->setCursorPosition(
+                    static_cast<int>(pane->document()->findBlockByNumber(1).position()));
+            } else if (step == u'S') {
+                pane->setTextCursor(span(pane, 3000, 3001));
+            } else {
+                QInputMethodEvent commit;
+                commit.setCommitString(QStringLiteral("8"), 0, 1);
+                QApplication::sendEvent(pane, &commit);
+            }
+            QCoreApplication::processEvents();
+            QCOMPARE(
+                pane->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n'),
+                toPaneText(pane->bytes()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        }
     }
 
     // Keys pressed while a run is pending never reach a pane, and the focus
