@@ -12,18 +12,9 @@
 #include "window/window_harness.h"
 
 using namespace numerlo;
+using namespace numerlo::testing;
 
 namespace {
-
-void writeFile(const QString& path, std::string_view bytes) {
-    std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string readFile(const QString& path) {
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 struct Ran {
     int exit = -1;

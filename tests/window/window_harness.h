@@ -1,5 +1,6 @@
 // A main window for QTest, shown offscreen, whose modal dialogs and message
-// boxes are answered by the test instead of a person.
+// boxes are answered by the test instead of a person. It brings Qt Test and
+// the widgets, the window and the pane for the window's tests.
 #pragma once
 
 #include <QAbstractItemView>
@@ -22,9 +23,11 @@
 #include <QTimer>
 
 #include <deque>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "memo_pane.h"
@@ -33,6 +36,16 @@
 #include "tform1.h"
 
 namespace numerlo::testing {
+
+// A file written whole, and read whole.
+inline bool writeFile(const QString& path, std::string_view bytes) {
+    std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
+    return static_cast<bool>(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
+}
+inline std::string readFile(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 struct ShownBox {
     QString title;
@@ -287,6 +300,24 @@ class WindowHarness {
             }
         });
         return files.exec();
+    }
+};
+
+// What a test class of the window holds: the window, and its controls by
+// the names the tests use.
+class WindowTestBase {
+  protected:
+    WindowHarness h;
+
+    QPlainTextEdit* memo(int n) { return h.memo(n); }
+    QPushButton* button(int n) { return h.button(n); }
+    QString status() { return h.status(); }
+    std::string memo3Bytes() { return h.paneBytes(3); }
+    void waitForRunEnd() { QVERIFY(h.waitForRunEnd()); }
+    void fillTenDraws() { h.fillTenDraws(); }
+    template <typename T>
+    T* child(const char* name) {
+        return h.child<T>(QString::fromLatin1(name));
     }
 };
 

@@ -24,18 +24,9 @@
 #include "window_harness.h"
 
 using namespace numerlo;
+using namespace numerlo::testing;
 
 namespace {
-
-void writeFile(const QString& path, std::string_view bytes) {
-    std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string readFile(const QString& path) {
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Limits the size of any file this process writes, as a full disk would,
 // for as long as it lives.
@@ -563,4 +554,4 @@ class FileTest : public QObject {
 };
 
 QTEST_MAIN(FileTest)
-#include "file_test.moc"
+#include "file_commands_test.moc"
