@@ -21,9 +21,9 @@ struct Readable {
     std::string bytes;
 };
 
-class CsvReads : public ::testing::TestWithParam<Readable> {};
+class CliCsvReads : public ::testing::TestWithParam<Readable> {};
 
-TEST_P(CsvReads, DrawNumbersAndNumbersInEveryForm) {
+TEST_P(CliCsvReads, DrawNumbersAndNumbersInEveryForm) {
     const CsvDraws read = readDrawCsv(GetParam().bytes);
     ASSERT_TRUE(read.read) << read.problem.what;
     ASSERT_EQ(read.draws.size(), 3U);
@@ -35,7 +35,7 @@ TEST_P(CsvReads, DrawNumbersAndNumbersInEveryForm) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Forms, CsvReads,
+    , CliCsvReads,
     ::testing::Values(
         Readable{"PublishedCp932Lf",
                  cp932(u"開催回,日付,第1数字,第2数字,第3数字,第4数字,第5数字,第6数字,BONUS数字,"
@@ -66,9 +66,9 @@ struct Faulty {
     std::size_t column;
 };
 
-class CsvFaults : public ::testing::TestWithParam<Faulty> {};
+class CliCsvFaults : public ::testing::TestWithParam<Faulty> {};
 
-TEST_P(CsvFaults, AreReportedAtTheirLineAndColumn) {
+TEST_P(CliCsvFaults, AreReportedAtTheirLineAndColumn) {
     const CsvDraws read = readDrawCsv(GetParam().bytes);
     EXPECT_FALSE(read.read);
     EXPECT_EQ(read.problem.line, GetParam().line) << read.problem.what;
@@ -80,7 +80,7 @@ const std::string kHeader =
 const std::string kDraw1 = "1,2000/10/5,2,8,10,13,27,30,39\n";
 
 INSTANTIATE_TEST_SUITE_P(
-    Faults, CsvFaults,
+    , CliCsvFaults,
     ::testing::Values(
         Faulty{"EmptyFile", "", 1, 0},
         Faulty{"UnknownHeader", "回,日付,1,2,3,4,5,6,B\n1,x,1,2,3,4,5,6,7\n", 1, 0},
