@@ -59,18 +59,12 @@ std::string history(int count, int bad = 0) {
 
 }  // namespace
 
-class PageTest : public QObject {
+class PageTest : public QObject, testing::WindowTestBase {
     Q_OBJECT
 
-    testing::WindowHarness h;
     std::unique_ptr<QTemporaryDir> dir;
 
     [[nodiscard]] QString path(const QString& name) const { return dir->filePath(name); }
-    void clickWith(int button, const QString& answer) {
-        h.fileAnswers.emplace_back(answer);
-        h.click(button);
-        QVERIFY(h.waitForIdle());
-    }
 
   private slots:
     void init() {

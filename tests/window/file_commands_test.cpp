@@ -78,10 +78,9 @@ bool holdLease(const QString& path, int lease, int afterMs) {
 
 }  // namespace
 
-class FileTest : public QObject {
+class FileTest : public QObject, testing::WindowTestBase {
     Q_OBJECT
 
-    testing::WindowHarness h;
     std::unique_ptr<QTemporaryDir> dir;
     // Where Qt's file dialog would keep what it remembers between uses of a
     // program, prepared with a folder to open in.
@@ -105,13 +104,6 @@ class FileTest : public QObject {
             return QStringLiteral("<not a critical box with one OK>");
         }
         return shown[0].text;
-    }
-    // Clicks a command button with its file dialog answered by `answer`.
-    void clickWith(int button, std::optional<QString> answer) {
-        h.fileAnswers.push_back(std::move(answer));
-        h.click(button);
-        QVERIFY(h.fileAnswers.empty());
-        QVERIFY(h.waitForIdle());
     }
     void createPage() {
         h.fillTenDraws();

@@ -28,6 +28,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "memo_pane.h"
@@ -315,6 +316,13 @@ class WindowTestBase {
     std::string memo3Bytes() { return h.paneBytes(3); }
     void waitForRunEnd() { QVERIFY(h.waitForRunEnd()); }
     void fillTenDraws() { h.fillTenDraws(); }
+    // Clicks command button `n` with its file dialog answered by `answer`.
+    void clickWith(int n, std::optional<QString> answer) {
+        h.fileAnswers.push_back(std::move(answer));
+        h.click(n);
+        QVERIFY(h.fileAnswers.empty());
+        QVERIFY(h.waitForIdle());
+    }
     template <typename T>
     T* child(const char* name) {
         return h.child<T>(QString::fromLatin1(name));
