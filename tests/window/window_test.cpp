@@ -25,8 +25,8 @@
 #include <cmath>
 #include <map>
 
+#include "cp932_literals.h"
 #include "memo_pane.h"
-#include "texts.h"
 #include "window_harness.h"
 
 using namespace numerlo;
@@ -289,7 +289,7 @@ class WindowTest : public QObject {
     void createAtStartUpFailsAtTheSerialCheck() {
         QTest::mouseClick(button(3), Qt::LeftButton);
         waitForRunEnd();
-        QCOMPARE(toBytes(status()), std::string(texts::kSerialMessage));
+        QCOMPARE(toBytes(status()), std::string(literals::kSerialMessage));
         QVERIFY(memo(3)->toPlainText().isEmpty());
         for (int b = 1; b <= 5; ++b) {
             QVERIFY(button(b)->isEnabled());
@@ -340,7 +340,7 @@ class WindowTest : public QObject {
         memo(2)->setPlainText(QStringLiteral("01 02 03 04 05 06 44\n").repeated(10));
         QTest::mouseClick(button(3), Qt::LeftButton);
         waitForRunEnd();
-        QCOMPARE(toBytes(status()), std::string(texts::kBonusRangeMessage));
+        QCOMPARE(toBytes(status()), std::string(literals::kBonusRangeMessage));
         QVERIFY(memo(3)->toPlainText().isEmpty());
     }
 
@@ -897,7 +897,7 @@ class WindowTest : public QObject {
         QCOMPARE(status(), QString());
         QTest::mouseClick(button(3), Qt::LeftButton);
         waitForRunEnd();
-        QCOMPARE(toBytes(status()), std::string(texts::kSerialMessage));
+        QCOMPARE(toBytes(status()), std::string(literals::kSerialMessage));
     }
 
     // A box shows its text as plain text, and fits the screen however long
@@ -996,7 +996,7 @@ class WindowTest : public QObject {
         // A message the next run's busy text replaces before it is spoken is
         // not spoken, nor the busy text; クリア leaves nothing to read.
         h.form->setStatusLine("old message");
-        h.form->setStatusLine(std::string(texts::kBusy));
+        h.form->setStatusLine(std::string(literals::kBusy));
         QTest::qWait(20);
         QCOMPARE(notices, QStringList{spoken});
         QTest::mouseClick(button(5), Qt::LeftButton);
@@ -1137,7 +1137,7 @@ class WindowTest : public QObject {
     }
 
     void errorBoxIsCriticalWithOneOkAndAFullStop() {
-        h.form->showErrorBox(std::string(texts::kTimerMessage));
+        h.form->showErrorBox(std::string(literals::kTimerMessage));
         QCOMPARE(h.boxes.size(), std::size_t(1));
         QCOMPARE(h.boxes[0].title, QStringLiteral("numerlo"));
         QCOMPARE(h.boxes[0].text, QStringLiteral("ﾀｲﾏｰを取得できません."));
