@@ -9,7 +9,7 @@
 
 #include <csignal>
 
-#include "text_files.h"
+#include "save.h"
 
 namespace numerlo {
 

@@ -31,7 +31,7 @@
 #include <vector>
 
 #include "memo_pane.h"
-#include "pane_text.h"
+#include "qstring_cp932.h"
 #include "tform1.h"
 
 namespace {

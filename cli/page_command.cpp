@@ -14,10 +14,11 @@
 #include "csv_draws.h"
 #include "form_layout.h"
 #include "headless_run.h"
+#include "load.h"
 #include "pane_form.h"
 #include "pane_lines.h"
+#include "save.h"
 #include "terminal_text.h"
-#include "text_files.h"
 
 namespace numerlo {
 

@@ -1,12 +1,12 @@
-// loadTextFile and longestNameIn (text_files.h): reading by name without waiting.
+// loadTextFile and longestNameIn (load.h): reading by name without waiting.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "load.h"
 #include "posix_io.h"
-#include "text_files.h"
 
 namespace numerlo {
 

@@ -12,7 +12,7 @@
 #include <climits>
 #include <thread>
 
-#include "text_files.h"
+#include "save.h"
 
 namespace numerlo {
 
@@ -96,7 +96,7 @@ bool writeAll(int fd, std::string_view bytes, off_t offset) {
     auto deadline = streamDeadline();
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = offset != kWhereItStands
+        const ssize_t n = offset != kAtCurrentOffset
                               ? ::pwrite(fd, bytes.data() + done, bytes.size() - done,
                                          offset + static_cast<off_t>(done))
                               : ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -109,7 +109,7 @@ bool writeAll(int fd, std::string_view bytes, off_t offset) {
             continue;
         }
         if (n < 0 && errno == ESPIPE && offset + static_cast<off_t>(done) == 0) {
-            offset = kWhereItStands;  // a file that takes no offset (in /proc): it stands at 0
+            offset = kAtCurrentOffset;  // a file that takes no offset (in /proc): it stands at 0
             continue;
         }
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {

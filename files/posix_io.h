@@ -66,13 +66,13 @@ int openPromptly(const char* name, int flags);
 // it stays taken.
 bool lockPromptly(int fd);
 
-// Where a stream's bytes go: where it stands.
-inline constexpr off_t kWhereItStands = -1;
+// The offset that writes where the file stands now, as a stream is written.
+inline constexpr off_t kAtCurrentOffset = -1;
 
 // Writes every byte, from `offset` on. False on any error or shortfall: a
 // full disk, the size limit, a reader gone, a stream that stays full; errno
 // then says which.
-bool writeAll(int fd, std::string_view bytes, off_t offset = kWhereItStands);
+bool writeAll(int fd, std::string_view bytes, off_t offset = kAtCurrentOffset);
 
 // Flushes what was written to the disk, where the file system can.
 bool flush(int fd);

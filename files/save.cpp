@@ -1,4 +1,4 @@
-// saveTextFile (text_files.h): attempts at a save until the name holds the
+// saveTextFile (save.h): attempts at a save until the name holds the
 // page. Which way an attempt writes is decided in one place,
 // chooseSaveMethod in save_method.h, from what opening the name showed; this
 // file carries out each way: a new file, a stream, an atomic replacement or
@@ -12,8 +12,8 @@
 #include <optional>
 
 #include "posix_io.h"
+#include "save.h"
 #include "save_method.h"
-#include "text_files.h"
 
 namespace numerlo {
 

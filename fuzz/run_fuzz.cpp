@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cp932_literals.h"
 #include "run.h"
-#include "texts.h"
 
 namespace {
 
@@ -85,10 +85,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (!window.status.empty()) {
         const std::string_view status = window.status;
-        check(status == numerlo::texts::kSerialMessage ||
-              status == numerlo::texts::kDistinctMessage ||
-              status == numerlo::texts::kMainRangeMessage ||
-              status == numerlo::texts::kBonusRangeMessage);
+        check(status == numerlo::literals::kSerialMessage ||
+              status == numerlo::literals::kDistinctMessage ||
+              status == numerlo::literals::kMainRangeMessage ||
+              status == numerlo::literals::kBonusRangeMessage);
         check(window.output.empty());
         return 0;
     }

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstring>
 
-#include "byte_text.h"
+#include "byte_strings.h"
 #include "run.h"
 
 namespace numerlo {

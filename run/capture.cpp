@@ -1,6 +1,6 @@
 // Stages 1 and 2: copy ten lines of each input pane, then cut them into the
 // serial digits and number fields that the checks and the table work on.
-#include "byte_text.h"
+#include "byte_strings.h"
 #include "run.h"
 
 namespace numerlo {

@@ -1,6 +1,6 @@
 // Stage 42: the page around the ten rows, added to the output pane.
+#include "cp932_literals.h"
 #include "run.h"
-#include "texts.h"
 
 namespace numerlo {
 
@@ -8,11 +8,11 @@ bool TableRun::assemblePage(int /*unused*/) {
     const std::string& first = tables_.SerialTexts[0];
     const std::string& last = tables_.SerialTexts[kDraws - 1];
     const auto appendTitle = [&](std::string& page) {
-        page += texts::kTitleOpen;
+        page += literals::kTitleOpen;
         page += first;
-        page += texts::kWaveDash;
+        page += literals::kWaveDash;
         page += last;
-        page += texts::kTitleClose;
+        page += literals::kTitleClose;
     };
 
     std::string& page = page_;
@@ -22,7 +22,7 @@ bool TableRun::assemblePage(int /*unused*/) {
     page += R"(<meta name="description" content=")";
     appendTitle(page);
     page += "\">\r\n<meta name=\"keywords\" content=\"";
-    page += texts::kKeywords;
+    page += literals::kKeywords;
     page += "\">\r\n<TITLE>";
     appendTitle(page);
     page += "</TITLE>\r\n</HEAD>\r\n";
@@ -36,7 +36,7 @@ bool TableRun::assemblePage(int /*unused*/) {
     page += "<Table Border=1 CellSpacing=1 CellPadding=1>\r\n";
     page += "<Caption Align=\"Top\">\r\n";
     page += "<center><FONT SIZE=\"+1\" ><b>";
-    page += texts::kCaption;
+    page += literals::kCaption;
     page += "</b></FONT></center>\r\n";
     page += "</Caption>\r\n";
     for (const std::string& row : tables_.RowTexts) {
@@ -47,7 +47,7 @@ bool TableRun::assemblePage(int /*unused*/) {
     page += R"(<FONT SIZE="+2" ><b><A HREF = ")";
     page += homePageUrl_;
     page += "\">";
-    page += texts::kTopPageLink;
+    page += literals::kTopPageLink;
     page += "</A></b></FONT>\r\n";
     page += "</BODY>\r\n";
     page += "</HTML>";

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "texts.h"
+#include "cp932_literals.h"
 
 namespace numerlo {
 
@@ -19,48 +19,48 @@ constexpr std::string_view kRowOpen =
 // Trigger k runs row k-1. Stages 3 to 13 test the input; every other stage
 // always passes.
 const Table<TableRun::Stage, kStageCount> TableRun::kStages = {{
-    {&TableRun::copyInputLines, 0, {}},                         // Timer1
-    {&TableRun::cutFields, 0, {}},                              // Timer2
-    {&TableRun::serialDigitIsDigit, 0, texts::kSerialMessage},  // Timer3
-    {&TableRun::serialDigitIsDigit, 1, texts::kSerialMessage},  // Timer4
-    {&TableRun::serialDigitIsDigit, 2, texts::kSerialMessage},  // Timer5
-    {&TableRun::numbersDiffer, 0, texts::kDistinctMessage},     // Timer6
-    {&TableRun::numberInRange, 0, texts::kMainRangeMessage},    // Timer7
-    {&TableRun::numberInRange, 1, texts::kMainRangeMessage},    // Timer8
-    {&TableRun::numberInRange, 2, texts::kMainRangeMessage},    // Timer9
-    {&TableRun::numberInRange, 3, texts::kMainRangeMessage},    // Timer10
-    {&TableRun::numberInRange, 4, texts::kMainRangeMessage},    // Timer11
-    {&TableRun::numberInRange, 5, texts::kMainRangeMessage},    // Timer12
-    {&TableRun::numberInRange, 6, texts::kBonusRangeMessage},   // Timer13
-    {&TableRun::convertNumber, 0, {}},                          // Timer14
-    {&TableRun::convertNumber, 1, {}},                          // Timer15
-    {&TableRun::convertNumber, 2, {}},                          // Timer16
-    {&TableRun::convertNumber, 3, {}},                          // Timer17
-    {&TableRun::convertNumber, 4, {}},                          // Timer18
-    {&TableRun::convertNumber, 5, {}},                          // Timer19
-    {&TableRun::convertNumber, 6, {}},                          // Timer20
-    {&TableRun::makeCellLabels, 0, {}},                         // Timer21
-    {&TableRun::buildCells, 0, {}},                             // Timer22
-    {&TableRun::buildCells, 1, {}},                             // Timer23
-    {&TableRun::buildCells, 2, {}},                             // Timer24
-    {&TableRun::buildCells, 3, {}},                             // Timer25
-    {&TableRun::buildCells, 4, {}},                             // Timer26
-    {&TableRun::buildCells, 5, {}},                             // Timer27
-    {&TableRun::buildCells, 6, {}},                             // Timer28
-    {&TableRun::buildCells, 7, {}},                             // Timer29
-    {&TableRun::buildCells, 8, {}},                             // Timer30
-    {&TableRun::buildCells, 9, {}},                             // Timer31
-    {&TableRun::buildRow, 0, {}},                               // Timer32
-    {&TableRun::buildRow, 1, {}},                               // Timer33
-    {&TableRun::buildRow, 2, {}},                               // Timer34
-    {&TableRun::buildRow, 3, {}},                               // Timer35
-    {&TableRun::buildRow, 4, {}},                               // Timer36
-    {&TableRun::buildRow, 5, {}},                               // Timer37
-    {&TableRun::buildRow, 6, {}},                               // Timer38
-    {&TableRun::buildRow, 7, {}},                               // Timer39
-    {&TableRun::buildRow, 8, {}},                               // Timer40
-    {&TableRun::buildRow, 9, {}},                               // Timer41
-    {&TableRun::assemblePage, 0, {}},                           // Timer42
+    {&TableRun::copyInputLines, 0, {}},                            // Timer1
+    {&TableRun::cutFields, 0, {}},                                 // Timer2
+    {&TableRun::serialDigitIsDigit, 0, literals::kSerialMessage},  // Timer3
+    {&TableRun::serialDigitIsDigit, 1, literals::kSerialMessage},  // Timer4
+    {&TableRun::serialDigitIsDigit, 2, literals::kSerialMessage},  // Timer5
+    {&TableRun::numbersDiffer, 0, literals::kDistinctMessage},     // Timer6
+    {&TableRun::numberInRange, 0, literals::kMainRangeMessage},    // Timer7
+    {&TableRun::numberInRange, 1, literals::kMainRangeMessage},    // Timer8
+    {&TableRun::numberInRange, 2, literals::kMainRangeMessage},    // Timer9
+    {&TableRun::numberInRange, 3, literals::kMainRangeMessage},    // Timer10
+    {&TableRun::numberInRange, 4, literals::kMainRangeMessage},    // Timer11
+    {&TableRun::numberInRange, 5, literals::kMainRangeMessage},    // Timer12
+    {&TableRun::numberInRange, 6, literals::kBonusRangeMessage},   // Timer13
+    {&TableRun::convertNumber, 0, {}},                             // Timer14
+    {&TableRun::convertNumber, 1, {}},                             // Timer15
+    {&TableRun::convertNumber, 2, {}},                             // Timer16
+    {&TableRun::convertNumber, 3, {}},                             // Timer17
+    {&TableRun::convertNumber, 4, {}},                             // Timer18
+    {&TableRun::convertNumber, 5, {}},                             // Timer19
+    {&TableRun::convertNumber, 6, {}},                             // Timer20
+    {&TableRun::makeCellLabels, 0, {}},                            // Timer21
+    {&TableRun::buildCells, 0, {}},                                // Timer22
+    {&TableRun::buildCells, 1, {}},                                // Timer23
+    {&TableRun::buildCells, 2, {}},                                // Timer24
+    {&TableRun::buildCells, 3, {}},                                // Timer25
+    {&TableRun::buildCells, 4, {}},                                // Timer26
+    {&TableRun::buildCells, 5, {}},                                // Timer27
+    {&TableRun::buildCells, 6, {}},                                // Timer28
+    {&TableRun::buildCells, 7, {}},                                // Timer29
+    {&TableRun::buildCells, 8, {}},                                // Timer30
+    {&TableRun::buildCells, 9, {}},                                // Timer31
+    {&TableRun::buildRow, 0, {}},                                  // Timer32
+    {&TableRun::buildRow, 1, {}},                                  // Timer33
+    {&TableRun::buildRow, 2, {}},                                  // Timer34
+    {&TableRun::buildRow, 3, {}},                                  // Timer35
+    {&TableRun::buildRow, 4, {}},                                  // Timer36
+    {&TableRun::buildRow, 5, {}},                                  // Timer37
+    {&TableRun::buildRow, 6, {}},                                  // Timer38
+    {&TableRun::buildRow, 7, {}},                                  // Timer39
+    {&TableRun::buildRow, 8, {}},                                  // Timer40
+    {&TableRun::buildRow, 9, {}},                                  // Timer41
+    {&TableRun::assemblePage, 0, {}},                              // Timer42
 }};
 
 TableRun::TableRun(RunWindow& window, std::string homePageUrl)
@@ -75,7 +75,7 @@ void TableRun::Button3Click() {
     tables_.MainShade = kMainShade;
     tables_.BonusShade = kBonusShade;
     tables_.RowOpen = kRowOpen;
-    window_.setStatusLine(std::string(texts::kBusy));
+    window_.setStatusLine(std::string(literals::kBusy));
     for (int button = 1; button <= kButtonCount; ++button) {
         window_.setButtonEnabled(button, false);
     }
@@ -119,7 +119,7 @@ void TableRun::arm(int stage) {
     pendingStage_ = 0;
     leaveBusyState();
     window_.setStatusLine({});
-    window_.showErrorBox(std::string(texts::kTimerMessage));
+    window_.showErrorBox(std::string(literals::kTimerMessage));
 }
 
 void TableRun::leaveBusyState() {

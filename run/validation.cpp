@@ -1,6 +1,6 @@
 // Stages 3 to 13: each tests one thing over all ten draws and passes only
 // when every draw passes. Texts are compared as bytes, never as numbers.
-#include "byte_text.h"
+#include "byte_strings.h"
 #include "run.h"
 
 namespace numerlo {

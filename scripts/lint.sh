@@ -24,7 +24,7 @@ if git grep -n -E 'Qt6::Widgets|#include <Q(Application|Widget|PlainTextEdit|Sty
   layer_fault "cli/ and lines/ never use Qt Widgets"
 fi
 for lower in run text files; do
-  if git grep -n -E '#include "(tform1|memo_pane|pane_text|error_box|file_dialog|app_title|quit_on_signal)\.h"' -- "$lower"; then
+  if git grep -n -E '#include "(tform1|memo_pane|qstring_cp932|error_box|file_dialog|app_title|quit_on_signal)\.h"' -- "$lower"; then
     layer_fault "$lower/ includes from a layer above it"
   fi
 done

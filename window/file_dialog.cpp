@@ -24,8 +24,8 @@
 #include <optional>
 
 #include "dialog_placement.h"
-#include "text_files.h"
-#include "window_texts.h"
+#include "load.h"
+#include "wording.h"
 
 namespace numerlo {
 
@@ -248,10 +248,10 @@ QFileDialog& FileDialog::dialog() {
     if (kind_ == Kind::Open) {
         dialog_->setObjectName(QStringLiteral("OpenDialog1"));
         dialog_->setAcceptMode(QFileDialog::AcceptOpen);
-        dialog_->setNameFilter(window_texts::kOpenFilter);
+        dialog_->setNameFilter(wording::kOpenFilter);
         // Shown, and remembered from one opening to the next; it has no other
         // effect.
-        auto* readOnly = new QCheckBox(window_texts::kReadOnlyBox, dialog_);
+        auto* readOnly = new QCheckBox(wording::kReadOnlyBox, dialog_);
         readOnly->setObjectName(QStringLiteral("ReadOnlyBox"));
         if (auto* grid = qobject_cast<QGridLayout*>(dialog_->layout())) {
             grid->addWidget(readOnly, grid->rowCount(), 0, 1, -1);
@@ -260,7 +260,7 @@ QFileDialog& FileDialog::dialog() {
         dialog_->setObjectName(QStringLiteral("SaveDialog1"));
         dialog_->setOption(QFileDialog::DontConfirmOverwrite);
         dialog_->setAcceptMode(QFileDialog::AcceptSave);
-        dialog_->setNameFilter(window_texts::kSaveFilter);
+        dialog_->setNameFilter(wording::kSaveFilter);
         dialog_->setDefaultSuffix(QString());  // the name is used as typed
     }
     return *dialog_;

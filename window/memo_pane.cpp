@@ -20,16 +20,12 @@
 
 #include "pane_accessible.h"
 #include "pane_lines.h"
-#include "pane_text.h"
+#include "qstring_cp932.h"
 #include "wrap_layout.h"
 
 namespace numerlo {
 
 namespace {
-
-bool holdsStandIn(const QString& text) {
-    return numerlo::holdsStandIn(utf16(text));
-}
 
 // A cursor in `doc` from `anchor` to `position`.
 QTextCursor span(QTextDocument* doc, int anchor, int position) {
@@ -181,7 +177,7 @@ bool MemoPane::fitsLimit(const QString& before, const QString& after) {
 }
 
 bool MemoPane::nearStandIn(int from, int to, const QString& text) const {
-    if (holdsStandIn(text)) {
+    if (holdsStandIn(utf16(text))) {
         return true;
     }
     // The lines an edit may join, too.
@@ -189,7 +185,7 @@ bool MemoPane::nearStandIn(int from, int to, const QString& text) const {
     const QTextBlock last = document()->findBlock(to).next();
     for (QTextBlock block = first.isValid() ? first : document()->findBlock(from); block.isValid();
          block = block.next()) {
-        if (holdsStandIn(block.text())) {
+        if (holdsStandIn(utf16(block.text()))) {
             return true;
         }
         if (block == last) {
@@ -210,7 +206,7 @@ void MemoPane::applyAndReread(int from, int to, const QString& formed,
     QTextCursor group = textCursor();
     group.beginEditBlock();
     edit();
-    rereadStandIns(from, from + static_cast<int>(formed.size()));
+    rereadLines(from, from + static_cast<int>(formed.size()));
     group.endEditBlock();
     // Qt scrolls to a drop once its own edit block around it has ended.
     if (!inDrop_) {
@@ -225,11 +221,11 @@ void MemoPane::rereadInLastStep() {
     }
     QTextCursor join(document());
     join.joinPreviousEditBlock();
-    rereadStandIns(cursor.selectionStart(), cursor.selectionEnd());
+    rereadLines(cursor.selectionStart(), cursor.selectionEnd());
     join.endEditBlock();
 }
 
-void MemoPane::rereadStandIns(int from, int to) {
+void MemoPane::rereadLines(int from, int to) {
     QTextDocument* doc = document();
     const int end = doc->characterCount() - 1;  // a deletion may leave either past the end
     const QTextBlock last = doc->findBlock(std::clamp(std::max(from, to), 0, end));
@@ -373,7 +369,7 @@ bool MemoPane::settleKey(const QString& before, int anchor, int position, bool h
         edit.insertText(*formed);
     }
     if (nearStandIn(from, from + static_cast<int>(formed->size()), *formed)) {
-        rereadStandIns(from, from + static_cast<int>(formed->size()));
+        rereadLines(from, from + static_cast<int>(formed->size()));
     }
     return true;
 }
@@ -411,7 +407,7 @@ void MemoPane::inputMethodEvent(QInputMethodEvent* event) {
     if (reread && document()->revision() != revision) {
         QTextCursor join(document());
         join.joinPreviousEditBlock();
-        rereadStandIns(from, from + static_cast<int>(formed.value_or(QString()).size()));
+        rereadLines(from, from + static_cast<int>(formed.value_or(QString()).size()));
         join.endEditBlock();
         ensureCursorVisible();
     }
@@ -466,7 +462,7 @@ void MemoPane::insertFromMimeData(const QMimeData* source) {
     // follows the text in; a drop's is set by Qt once its edit block ends.
     applyAndReread(from, to, *formed, [&] { textCursor().insertText(*formed); });
     if (!left.isNull()) {
-        rereadStandIns(left.position(), left.position());
+        rereadLines(left.position(), left.position());
     }
     if (!inDrop_) {
         ensureCursorVisible();

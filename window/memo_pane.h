@@ -12,7 +12,7 @@
 //                     pastes, drops and assistive tools with the too-large
 //                     box;
 //  3. the edit, made by Qt's own handler;
-//  4. rereadStandIns: a byte CP932 could not read on its own shows as a
+//  4. rereadLines:    a byte CP932 could not read on its own shows as a
 //                     stand-in, and an edit beside it may complete it: the
 //                     lines edited show what their bytes now read, in the
 //                     same undo step.
@@ -105,7 +105,7 @@ class MemoPane : public QPlainTextEdit {
     // a stand-in: what step 4 has to look at.
     [[nodiscard]] bool nearStandIn(int from, int to, const QString& text) const;
     // Step 4 alone, for the lines from `from` to `to`.
-    void rereadStandIns(int from, int to);
+    void rereadLines(int from, int to);
     // Step 4 around the cursor after an edit Qt made on its own (the
     // context menu's Cut and Delete, text dragged out), in that edit's undo
     // step.

@@ -14,15 +14,16 @@
 #include <optional>
 #include <utility>
 
+#include "cp932_literals.h"
 #include "error_box.h"
 #include "form_layout.h"
 #include "label_colours.h"
+#include "load.h"
 #include "pane_lines.h"
-#include "pane_text.h"
+#include "qstring_cp932.h"
+#include "save.h"
 #include "status_line.h"
-#include "text_files.h"
-#include "texts.h"
-#include "window_texts.h"
+#include "wording.h"
 
 namespace numerlo {
 
@@ -45,7 +46,7 @@ void setTextColour(QLabel* label, const QColor& colour) {
     label->setPalette(palette);
 }
 
-QString joinLines(const QString (&lines)[10]) {
+QString joinLines(const QString (&lines)[wording::kInstructionLines]) {
     QString text;
     for (const QString& line : lines) {
         text += line + QLatin1Char('\n');
@@ -59,7 +60,7 @@ TForm1::TForm1(QString appTitle, QWidget* parent)
     : QWidget(parent), appTitle_(std::move(appTitle)), run_(*this, NUMERLO_HOME_URL) {
     installAccessibleRoles();
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(window_texts::kCaption);
+    setWindowTitle(wording::kCaption);
     // The icon once the window is up: decoding its images and handing them to
     // the window system would otherwise delay the window's first showing.
     QMetaObject::invokeMethod(this, "showIcon", Qt::QueuedConnection);
@@ -93,17 +94,15 @@ QFont TForm1::setWindowFont() {
 void TForm1::createControls() {
     const QFont base = setWindowFont();
     const qreal dpi = logicalDpiY();
-    Memo1 =
-        createInputPane(InputPane::Memo1, QStringLiteral("Memo1"), window_texts::kSerialPaneLines);
-    Memo2 =
-        createInputPane(InputPane::Memo2, QStringLiteral("Memo2"), window_texts::kResultPaneLines);
+    Memo1 = createInputPane(InputPane::Memo1, QStringLiteral("Memo1"), wording::kSerialPaneLines);
+    Memo2 = createInputPane(InputPane::Memo2, QStringLiteral("Memo2"), wording::kResultPaneLines);
     const QFont captionFont = pixelFont(base, layout::kCaptionFontPixels, true, dpi);
-    Label1 = makeLabel(this, QStringLiteral("Label1"), window_texts::kLabel1, captionFont);
-    Label2 = makeLabel(this, QStringLiteral("Label2"), window_texts::kLabel2, captionFont);
+    Label1 = makeLabel(this, QStringLiteral("Label1"), wording::kLabel1, captionFont);
+    Label2 = makeLabel(this, QStringLiteral("Label2"), wording::kLabel2, captionFont);
     createButtons();
     Memo3 = createPane(MemoPane::Role::Output, QStringLiteral("Memo3"));
     Label3 = makeLabel<StatusLine>(this, QStringLiteral("Label3"), QString(), captionFont);
-    Label4 = makeLabel(this, QStringLiteral("Label4"), window_texts::kNotice,
+    Label4 = makeLabel(this, QStringLiteral("Label4"), wording::kNotice,
                        pixelFont(base, layout::kNoticeFontPixels, true, dpi));
     setLabelColours();
 
@@ -111,7 +110,7 @@ void TForm1::createControls() {
     // output pane, which has none, a name of its own.
     Label1->setBuddy(Memo1);
     Label2->setBuddy(Memo2);
-    Memo3->setAccessibleName(window_texts::kOutputPaneName);
+    Memo3->setAccessibleName(wording::kOutputPaneName);
 
     // Tab order 0..7: the input panes, the five buttons, the output pane.
     QWidget* order[] = {Memo1,       Memo2,       buttons_[0], buttons_[1],
@@ -151,13 +150,13 @@ MemoPane* TForm1::createPane(MemoPane::Role role, const QString& name) {
     // No other face for what the stand-in face lacks (pane_lines.h).
     pane->setFont(lines::paneFont(pane->font()));
     connect(
-        pane, &MemoPane::tooLarge, this, [this] { showError(window_texts::kTooLarge); },
+        pane, &MemoPane::tooLarge, this, [this] { showError(wording::kTooLarge); },
         Qt::QueuedConnection);
     return pane;
 }
 
 MemoPane* TForm1::createInputPane(InputPane which, const QString& name,
-                                  const QString (&lines)[10]) {
+                                  const QString (&lines)[wording::kInstructionLines]) {
     // The input panes show their instruction lines, and load a file dropped
     // on them unless a run or a file command is under way.
     MemoPane* pane = createPane(MemoPane::Role::Input, name);
@@ -172,7 +171,7 @@ MemoPane* TForm1::createInputPane(InputPane which, const QString& name,
 
 void TForm1::createButtons() {
     for (int b = 1; b <= kButtonCount; ++b) {
-        auto* button = new QPushButton(window_texts::kButtons[b - 1], this);
+        auto* button = new QPushButton(wording::kButtons[b - 1], this);
         button->setObjectName(QStringLiteral("Button%1").arg(b));
         // Return and keypad Enter press the focused button, as Space does.
         button->setAutoDefault(true);
@@ -246,12 +245,12 @@ void TForm1::loadFile(InputPane pane, const std::string& name, const QString& sh
         },
         [this, pane, shown](const Loaded& loaded) {
             if (!loaded.opened) {
-                showError(window_texts::kCannotOpen.arg(shown));
+                showError(wording::kCannotOpen.arg(shown));
             } else if (!loaded.text || !memo(pane)->setBytes(*loaded.text)) {
-                showError(window_texts::kTooLarge);
+                showError(wording::kTooLarge);
             } else {
-                Label3->confirm(pane == InputPane::Memo1 ? window_texts::kSerialsLoaded
-                                                         : window_texts::kResultsLoaded);
+                Label3->confirm(pane == InputPane::Memo1 ? wording::kSerialsLoaded
+                                                         : wording::kResultsLoaded);
             }
         });
 }
@@ -265,11 +264,11 @@ void TForm1::Button4Click() {
     runFileCommand<SaveStatus>([name, page = Memo3->bytes()] { return saveTextFile(name, page); },
                                [this, path](SaveStatus status) {
                                    if (status == SaveStatus::CannotCreate) {
-                                       showError(window_texts::kCannotCreate.arg(path));
+                                       showError(wording::kCannotCreate.arg(path));
                                    } else if (status == SaveStatus::WriteError) {
-                                       showError(window_texts::kWriteError);
+                                       showError(wording::kWriteError);
                                    } else {
-                                       Label3->confirm(window_texts::kPageSaved.arg(path));
+                                       Label3->confirm(wording::kPageSaved.arg(path));
                                    }
                                });
 }
@@ -339,13 +338,13 @@ void TForm1::setStatusLine(const std::string& text) {
     // A screen reader speaks every message, and that the page is ready when
     // a run has just added it (the line shows nothing then). The busy text
     // stands for a few milliseconds and is not spoken.
-    static const QString busy = toPaneText(texts::kBusy);
+    static const QString busy = toPaneText(literals::kBusy);
     const QString shown = toPaneText(text);
     const bool pageReady = std::exchange(pageJustAdded_, false) && shown.isEmpty();
     if (shown == busy) {
         Label3->showQuietly(shown);
     } else {
-        Label3->say(shown, pageReady ? window_texts::kPageReady : QString());
+        Label3->say(shown, pageReady ? wording::kPageReady : QString());
     }
 }
 
@@ -379,7 +378,7 @@ void TForm1::Button5Click() {
     Memo2->clear();
     Memo3->clear();
     Label3->say(QString());
-    Label3->confirm(window_texts::kCleared);
+    Label3->confirm(wording::kCleared);
 }
 
 }  // namespace numerlo

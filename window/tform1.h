@@ -21,6 +21,7 @@
 #include "memo_pane.h"
 #include "modal.h"
 #include "run.h"
+#include "wording.h"
 
 class QLabel;
 class QPushButton;
@@ -89,7 +90,8 @@ class TForm1 : public QWidget, public RunWindow {
     QFont setWindowFont();
     void createControls();
     MemoPane* createPane(MemoPane::Role role, const QString& name);
-    MemoPane* createInputPane(InputPane which, const QString& name, const QString (&lines)[10]);
+    MemoPane* createInputPane(InputPane which, const QString& name,
+                              const QString (&lines)[wording::kInstructionLines]);
     void createButtons();
     // Black captions and a red status line, or readable ones on a dark window.
     void setLabelColours();

@@ -37,8 +37,9 @@
 #include <vector>
 
 #include "flush_hook.h"
+#include "load.h"
+#include "save.h"
 #include "save_method.h"
-#include "text_files.h"
 
 namespace numerlo::testing {
 namespace {

@@ -1,8 +1,8 @@
 // Whole runs that succeed: the page, byte for byte, and what the tables hold.
 #include <gtest/gtest.h>
 
+#include "cp932_literals.h"
 #include "fake_window.h"
-#include "texts.h"
 
 namespace numerlo::testing {
 namespace {
@@ -42,9 +42,9 @@ TEST_F(RunPage, SerialsGoIntoThePageAsCaptured) {
     window.setInputs("123abc\r\n002\r\n003\r\n004\r\n005\r\n006\r\n007\r\n008\r\n009\r\n010<b>",
                      kResults);
     create();
-    const std::string title = std::string(texts::kTitleOpen) + "123abc" +
-                              std::string(texts::kWaveDash) + "010<b>" +
-                              std::string(texts::kTitleClose);
+    const std::string title = std::string(literals::kTitleOpen) + "123abc" +
+                              std::string(literals::kWaveDash) + "010<b>" +
+                              std::string(literals::kTitleClose);
     const auto lines = splitLines(window.memo3);
     EXPECT_EQ(lines[3], "<meta name=\"description\" content=\"" + title + "\">");
     EXPECT_EQ(lines[5], "<TITLE>" + title + "</TITLE>");

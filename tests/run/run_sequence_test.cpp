@@ -2,8 +2,8 @@
 // stages, both exits, and what happens when a trigger cannot be armed.
 #include <gtest/gtest.h>
 
+#include "cp932_literals.h"
 #include "fake_window.h"
-#include "texts.h"
 
 namespace numerlo::testing {
 namespace {
@@ -17,10 +17,11 @@ struct RunSequence : ::testing::Test {
 TEST_F(RunSequence, CreateCommandEntersTheBusyStateThenArmsTheFirstStage) {
     window.memo3 = "old page";
     run.Button3Click();
-    const std::vector<std::string> expected = {"clear",     "status " + std::string(texts::kBusy),
-                                               "disable 1", "disable 2",
-                                               "disable 3", "disable 4",
-                                               "disable 5", "start 1"};
+    const std::vector<std::string> expected = {
+        "clear",     "status " + std::string(literals::kBusy),
+        "disable 1", "disable 2",
+        "disable 3", "disable 4",
+        "disable 5", "start 1"};
     EXPECT_EQ(window.log, expected);
     EXPECT_EQ(window.memo3, "");
     EXPECT_TRUE(run.running());
@@ -118,11 +119,11 @@ TEST_P(RunRefusedTrigger, EndsTheRunAtOnceAndSaysWhy) {
     EXPECT_TRUE(window.allButtonsEnabled());
     EXPECT_EQ(window.status, "");
     EXPECT_EQ(window.memo3, "");
-    EXPECT_EQ(window.errorBoxes, std::vector<std::string>{std::string(texts::kTimerMessage)});
+    EXPECT_EQ(window.errorBoxes, std::vector<std::string>{std::string(literals::kTimerMessage)});
     const std::string start = "start " + std::to_string(stage);
     const std::vector<std::string> tail = {
         start,      "enable 1", "enable 2", "enable 3",
-        "enable 4", "enable 5", "status ",  "error " + std::string(texts::kTimerMessage)};
+        "enable 4", "enable 5", "status ",  "error " + std::string(literals::kTimerMessage)};
     EXPECT_EQ(window.logFrom(start), tail);
 
     // The tool works again as soon as the trigger can be had.

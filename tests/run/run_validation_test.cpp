@@ -2,8 +2,8 @@
 // that nothing after it runs.
 #include <gtest/gtest.h>
 
+#include "cp932_literals.h"
 #include "fake_window.h"
-#include "texts.h"
 
 namespace numerlo::testing {
 namespace {
@@ -49,32 +49,36 @@ std::vector<FailCase> failCases() {
         "06\x81\x40"
         "07";
     return {
-        {"SerialOfTwoDigits", withDraw3(s, "12"), r, 5, texts::kSerialMessage},
-        {"LetterInSerial", withDraw3(s, "1a3"), r, 4, texts::kSerialMessage},
-        {"LetterFirst", withDraw3(s, "a23"), r, 3, texts::kSerialMessage},
-        {"EmptySerialLine", withDraw3(s, ""), r, 3, texts::kSerialMessage},
-        {"BlankBeforeSerial", withDraw3(s, " 01"), r, 3, texts::kSerialMessage},
-        {"FullWidthDigits", withDraw3(s, "\x82\x4f\x82\x50\x82\x51"), r, 3, texts::kSerialMessage},
+        {"SerialOfTwoDigits", withDraw3(s, "12"), r, 5, literals::kSerialMessage},
+        {"LetterInSerial", withDraw3(s, "1a3"), r, 4, literals::kSerialMessage},
+        {"LetterFirst", withDraw3(s, "a23"), r, 3, literals::kSerialMessage},
+        {"EmptySerialLine", withDraw3(s, ""), r, 3, literals::kSerialMessage},
+        {"BlankBeforeSerial", withDraw3(s, " 01"), r, 3, literals::kSerialMessage},
+        {"FullWidthDigits", withDraw3(s, "\x82\x4f\x82\x50\x82\x51"), r, 3,
+         literals::kSerialMessage},
         {"NineSerialLines", "001\r\n002\r\n003\r\n004\r\n005\r\n006\r\n007\r\n008\r\n009", r, 3,
-         texts::kSerialMessage},
-        {"InstructionTexts", kInitialSerials, r, 3, texts::kSerialMessage},
-        {"RepeatedMain", s, withDraw3(r, "01 01 03 04 05 06 07"), 6, texts::kDistinctMessage},
-        {"BonusRepeatsMain", s, withDraw3(r, "01 02 03 04 05 06 01"), 6, texts::kDistinctMessage},
-        {"SingleDigitsWithBlanks", s, withDraw3(r, "1 2 3 4 5 6 7"), 6, texts::kDistinctMessage},
-        {"EmptyResultLine", s, withDraw3(r, ""), 6, texts::kDistinctMessage},
-        {"NoResultsAtAll", s, noResults, 6, texts::kDistinctMessage},
-        {"NineResultLines", s, r.substr(0, r.rfind("\r\n")), 6, texts::kDistinctMessage},
+         literals::kSerialMessage},
+        {"InstructionTexts", kInitialSerials, r, 3, literals::kSerialMessage},
+        {"RepeatedMain", s, withDraw3(r, "01 01 03 04 05 06 07"), 6, literals::kDistinctMessage},
+        {"BonusRepeatsMain", s, withDraw3(r, "01 02 03 04 05 06 01"), 6,
+         literals::kDistinctMessage},
+        {"SingleDigitsWithBlanks", s, withDraw3(r, "1 2 3 4 5 6 7"), 6, literals::kDistinctMessage},
+        {"EmptyResultLine", s, withDraw3(r, ""), 6, literals::kDistinctMessage},
+        {"NoResultsAtAll", s, noResults, 6, literals::kDistinctMessage},
+        {"NineResultLines", s, r.substr(0, r.rfind("\r\n")), 6, literals::kDistinctMessage},
         // Two-byte blanks shift the fields so that "@0" and a split 0x81 0x40 each
         // turn up twice.
-        {"FullWidthBlanks", s, withDraw3(r, fullWidthBlanks), 6, texts::kDistinctMessage},
+        {"FullWidthBlanks", s, withDraw3(r, fullWidthBlanks), 6, literals::kDistinctMessage},
         {"SingleDigitShiftsFields", s, withDraw3(r, "1 02 03 04 05 06 07"), 7,
-         texts::kMainRangeMessage},
-        {"Zero", s, withDraw3(r, "00 02 03 04 05 06 07"), 7, texts::kMainRangeMessage},
-        {"ThirdMainTooHigh", s, withDraw3(r, "01 02 44 04 05 06 07"), 9, texts::kMainRangeMessage},
-        {"SixthMainTooHigh", s, withDraw3(r, "01 02 03 04 05 99 07"), 12, texts::kMainRangeMessage},
-        {"BonusTooHigh", s, withDraw3(r, "01 02 03 04 05 06 44"), 13, texts::kBonusRangeMessage},
-        {"BonusMissing", s, withDraw3(r, "01 02 03 04 05 06"), 13, texts::kBonusRangeMessage},
-        {"BonusOneDigit", s, withDraw3(r, "01 02 03 04 05 06 7"), 13, texts::kBonusRangeMessage},
+         literals::kMainRangeMessage},
+        {"Zero", s, withDraw3(r, "00 02 03 04 05 06 07"), 7, literals::kMainRangeMessage},
+        {"ThirdMainTooHigh", s, withDraw3(r, "01 02 44 04 05 06 07"), 9,
+         literals::kMainRangeMessage},
+        {"SixthMainTooHigh", s, withDraw3(r, "01 02 03 04 05 99 07"), 12,
+         literals::kMainRangeMessage},
+        {"BonusTooHigh", s, withDraw3(r, "01 02 03 04 05 06 44"), 13, literals::kBonusRangeMessage},
+        {"BonusMissing", s, withDraw3(r, "01 02 03 04 05 06"), 13, literals::kBonusRangeMessage},
+        {"BonusOneDigit", s, withDraw3(r, "01 02 03 04 05 06 7"), 13, literals::kBonusRangeMessage},
     };
 }
 

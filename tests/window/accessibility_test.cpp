@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "texts.h"
+#include "cp932_literals.h"
 #include "window_harness.h"
 
 using namespace numerlo;
@@ -91,7 +91,7 @@ class AccessibilityTest : public QObject, testing::WindowTestBase {
 };
 
 void AccessibilityTest::errorBoxIsCriticalWithOneOkAndAFullStop() {
-    h.form->showErrorBox(std::string(texts::kTimerMessage));
+    h.form->showErrorBox(std::string(literals::kTimerMessage));
     QCOMPARE(h.boxes.size(), std::size_t(1));
     QCOMPARE(h.boxes[0].title, QStringLiteral("numerlo"));
     QCOMPARE(h.boxes[0].text, QStringLiteral("ﾀｲﾏｰを取得できません."));
@@ -194,7 +194,7 @@ void AccessibilityTest::screenReadersHearTheStatusLine() {
     // A message the next run's busy text replaces before it is spoken is
     // not spoken, nor the busy text; クリア leaves nothing to read.
     h.form->setStatusLine("old message");
-    h.form->setStatusLine(std::string(texts::kBusy));
+    h.form->setStatusLine(std::string(literals::kBusy));
     QTest::qWait(20);
     QCOMPARE(notices, QStringList{spoken});
     QTest::mouseClick(button(5), Qt::LeftButton);

@@ -1,6 +1,6 @@
 // The main window as a person meets it, offscreen: its layout and keys, the
 // run on real 1 ms triggers, and the clear command.
-#include "texts.h"
+#include "cp932_literals.h"
 #include "window_harness.h"
 
 using namespace numerlo;
@@ -139,7 +139,7 @@ void TForm1Test::keysDoWhatTheyAreFor() {
 void TForm1Test::createAtStartUpFailsAtTheSerialCheck() {
     QTest::mouseClick(button(3), Qt::LeftButton);
     waitForRunEnd();
-    QCOMPARE(toBytes(status()), std::string(texts::kSerialMessage));
+    QCOMPARE(toBytes(status()), std::string(literals::kSerialMessage));
     QVERIFY(memo(3)->toPlainText().isEmpty());
     for (int b = 1; b <= 5; ++b) {
         QVERIFY(button(b)->isEnabled());
@@ -181,7 +181,7 @@ void TForm1Test::failingInputShowsItsMessageAndLeavesTheOutputEmpty() {
     memo(2)->setPlainText(QStringLiteral("01 02 03 04 05 06 44\n").repeated(10));
     QTest::mouseClick(button(3), Qt::LeftButton);
     waitForRunEnd();
-    QCOMPARE(toBytes(status()), std::string(texts::kBonusRangeMessage));
+    QCOMPARE(toBytes(status()), std::string(literals::kBonusRangeMessage));
     QVERIFY(memo(3)->toPlainText().isEmpty());
 }
 
@@ -261,7 +261,7 @@ void TForm1Test::clearEmptiesEverythingAndCreateThenFailsAtOnce() {
     QCOMPARE(status(), QString());
     QTest::mouseClick(button(3), Qt::LeftButton);
     waitForRunEnd();
-    QCOMPARE(toBytes(status()), std::string(texts::kSerialMessage));
+    QCOMPARE(toBytes(status()), std::string(literals::kSerialMessage));
 }
 
 QTEST_MAIN(TForm1Test)

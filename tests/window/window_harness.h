@@ -32,7 +32,7 @@
 #include <vector>
 
 #include "memo_pane.h"
-#include "pane_text.h"
+#include "qstring_cp932.h"
 #include "sample_draws.h"
 #include "tform1.h"
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "texts.h"
+#include "cp932_literals.h"
 
 namespace numerlo::testing {
 namespace {
@@ -28,28 +28,28 @@ std::string cp932ToUtf8(std::string_view bytes) {
 
 TEST(RunJapaneseBytes, DecodeToTheirJapanese) {
     const std::pair<std::string_view, const char*> cases[] = {
-        {texts::kBusy, "作成中..."},
-        {texts::kSerialMessage, "抽選回数の入力に誤りがあります。"},
-        {texts::kDistinctMessage, "本数字、Ｂ数字は７種類の異なった数字を入力して下さい。"},
-        {texts::kMainRangeMessage,
+        {literals::kBusy, "作成中..."},
+        {literals::kSerialMessage, "抽選回数の入力に誤りがあります。"},
+        {literals::kDistinctMessage, "本数字、Ｂ数字は７種類の異なった数字を入力して下さい。"},
+        {literals::kMainRangeMessage,
          "本数字には01～43の半角数字を２桁で入力して下さい。例：1→×、01→○"},
-        {texts::kBonusRangeMessage,
+        {literals::kBonusRangeMessage,
          "Ｂ数字には01～43の半角数字を２桁で入力して下さい。例：1→×、01→○"},
-        {texts::kTimerMessage, "ﾀｲﾏｰを取得できません"},
-        {texts::kTitleOpen, "ロト6(ロトシックス)過去抽選結果の出目表("},
-        {texts::kWaveDash, "～"},
-        {texts::kTitleClose, "回)"},
-        {texts::kKeywords, "ロト6,ロトシックス,過去抽選結果,出目表"},
-        {texts::kCaption, "灰色＝抽選回数　　赤色＝本数字　　黄色＝ボーナス数字"},
-        {texts::kTopPageLink, "トップページへ"},
+        {literals::kTimerMessage, "ﾀｲﾏｰを取得できません"},
+        {literals::kTitleOpen, "ロト6(ロトシックス)過去抽選結果の出目表("},
+        {literals::kWaveDash, "～"},
+        {literals::kTitleClose, "回)"},
+        {literals::kKeywords, "ロト6,ロトシックス,過去抽選結果,出目表"},
+        {literals::kCaption, "灰色＝抽選回数　　赤色＝本数字　　黄色＝ボーナス数字"},
+        {literals::kTopPageLink, "トップページへ"},
     };
     for (const auto& [bytes, text] : cases) {
         EXPECT_EQ(cp932ToUtf8(bytes), text);
     }
     // The bytes that matter most, spelled out.
-    EXPECT_EQ(texts::kWaveDash, "\x81\x60");
-    EXPECT_NE(texts::kCaption.find("\x81\x40\x81\x40"), std::string_view::npos);
-    EXPECT_EQ(texts::kCaption.substr(4, 2), "\x81\x81");
+    EXPECT_EQ(literals::kWaveDash, "\x81\x60");
+    EXPECT_NE(literals::kCaption.find("\x81\x40\x81\x40"), std::string_view::npos);
+    EXPECT_EQ(literals::kCaption.substr(4, 2), "\x81\x81");
 }
 
 }  // namespace

@@ -3,13 +3,16 @@
 
 #include <QString>
 
-namespace numerlo::window_texts {
+namespace numerlo::wording {
 
 inline const QString kCaption = QStringLiteral("Numerlo");
 
+// Each input pane opens with this many instruction lines.
+inline constexpr int kInstructionLines = 10;
+
 // The serial pane's first lines show the format, then ask for ten serials
 // of three half-width digits.
-inline const QString kSerialPaneLines[] = {
+inline const QString kSerialPaneLines[kInstructionLines] = {
     QStringLiteral("001"),    QStringLiteral("002"),    QStringLiteral("003"),
     QStringLiteral("↑"),      QStringLiteral("10回分"), QStringLiteral("の抽選"),
     QStringLiteral("回数を"), QStringLiteral("半角３"), QStringLiteral("桁で入"),
@@ -18,7 +21,7 @@ inline const QString kSerialPaneLines[] = {
 
 // The result pane's first lines show the format, then ask for ten draws of
 // two-digit numbers: six main numbers, then the bonus, blanks between.
-inline const QString kResultPaneLines[] = {
+inline const QString kResultPaneLines[kInstructionLines] = {
     QStringLiteral("01 02 03 04 05 06 07"),
     QStringLiteral("37 38 39 40 41 42 43"),
     QStringLiteral("↑"),
@@ -63,4 +66,4 @@ inline const QString kOpenFilter = QStringLiteral("text (*.txt)");
 inline const QString kSaveFilter = QStringLiteral("html (*.html)");
 inline const QString kReadOnlyBox = QStringLiteral("読み取り専用ファイルとして開く(&R)");
 
-}  // namespace numerlo::window_texts
+}  // namespace numerlo::wording

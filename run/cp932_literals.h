@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-namespace numerlo::texts {
+namespace numerlo::literals {
 
 // 作成中...
 inline constexpr std::string_view kBusy = "\x8d\xec\x90\xac\x92\x86...";
@@ -73,4 +73,4 @@ inline constexpr std::string_view kCaption =
 inline constexpr std::string_view kTopPageLink =
     "\x83\x67\x83\x62\x83\x76\x83\x79\x81\x5b\x83\x57\x82\xd6";
 
-}  // namespace numerlo::texts
+}  // namespace numerlo::literals
