@@ -389,9 +389,17 @@ void MemoPane::inputMethodEvent(QInputMethodEvent* event) {
     const QTextCursor cursor = textCursor();
     int from = cursor.selectionStart();
     int to = cursor.selectionEnd();
-    if (!cursor.hasSelection() && event->replacementLength() > 0) {
-        from = cursor.position() + event->replacementStart();
-        to = from + event->replacementLength();
+    int replaceFrom = event->replacementStart();
+    int replaceLength = event->replacementLength();
+    if (!cursor.hasSelection()) {
+        // Only the part of the text the replacement covers: Qt moves to
+        // either of its ends only when it lies in the text, and would enter
+        // the commit without taking away what was admitted as replaced.
+        const int size = document()->characterCount() - 1;
+        from = std::clamp(cursor.position() + replaceFrom, 0, size);
+        to = std::clamp(cursor.position() + replaceFrom + replaceLength, from, size);
+        replaceFrom = from - cursor.position();
+        replaceLength = to - from;
     }
     // Text being composed is shown in the line but is not yet the pane's.
     QInputMethodEvent edit(event->preeditString(), event->attributes());
@@ -399,7 +407,7 @@ void MemoPane::inputMethodEvent(QInputMethodEvent* event) {
     // cursor always.
     const std::optional<QString> formed = admit(from, to, event->commitString(), Refusal::Beep);
     if (formed) {
-        edit.setCommitString(*formed, event->replacementStart(), event->replacementLength());
+        edit.setCommitString(*formed, replaceFrom, replaceLength);
     }
     // Qt lays out and scrolls as it takes the event, so it takes it with no
     // edit block open. Its edit is an edit block of its own, which the

@@ -320,6 +320,35 @@ class PaneRandomTest : public QObject {
     testing::WindowHarness h;
 
   private slots:
+    // An input method's replacement that reaches past either end of the
+    // text replaces only what lies in it, and never passes the limit.
+    void replacementsPastTheTextKeepToIt_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<int>("from");  // from the caret, at the end of a full pane or the start
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray full(kPaneLimitBytes, '7');
+        QTest::newRow("past the end") << full << -3 << 9 << full.left(kPaneLimitBytes - 3) + "888";
+        QTest::newRow("before the start")
+            << QByteArray("0123456789") << -5 << 5 << QByteArray("8880123456789");
+    }
+    void replacementsPastTheTextKeepToIt() {
+        QFETCH(QByteArray, before);
+        QFETCH(int, from);
+        QFETCH(int, length);
+        QFETCH(QByteArray, after);
+        QVERIFY(h.start());
+        auto* pane = h.child<MemoPane>(QStringLiteral("Memo2"));
+        pane->setFocus();
+        QVERIFY(pane->setBytes(before.toStdString()));
+        pane->moveCursor(before.size() == kPaneLimitBytes ? QTextCursor::End : QTextCursor::Start);
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("888"), from, length);
+        QApplication::sendEvent(pane, &commit);
+        QCOMPARE(pane->bytes(), after.toStdString());
+        h.stop();
+    }
+
     void randomEntriesKeepThePaneWhole() {
         const int steps = qEnvironmentVariableIsSet("NUMERLO_RANDOM_STEPS")
                               ? qEnvironmentVariableIntValue("NUMERLO_RANDOM_STEPS")
