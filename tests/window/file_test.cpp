@@ -550,6 +550,11 @@ class FileTest : public QObject {
         dropOnto(1, {dropped});
         QCOMPARE(h.paneBytes(1), std::string("002"));
         QCOMPARE(onlyErrorBox(), QStringLiteral("ﾌｧｲﾙ %1 は開けません.").arg(misread));
+        // A NUL ends no name: a name holding one is no file, not the file
+        // its start names.
+        dropOnto(1, {QUrl(QUrl::fromLocalFile(path("results.txt")).toString() + "%00.txt")});
+        QCOMPARE(h.paneBytes(1), std::string("002"));
+        QVERIFY(onlyErrorBox().endsWith(QStringLiteral(" は開けません.")));
 
         // Refused while a run is pending, like the buttons.
         h.fillTenDraws();
