@@ -11,7 +11,8 @@
 namespace numerlo {
 
 std::optional<std::string> loadTextFile(const std::string& path, std::size_t most) {
-    if (path.empty()) {
+    // A NUL would end the name early: the file its start names is another.
+    if (path.empty() || path.find('\0') != std::string::npos) {
         return std::nullopt;
     }
     // Opened without waiting: a FIFO with no writer would block open().

@@ -11,10 +11,10 @@
 namespace numerlo {
 
 // The first `most` bytes of the file (all of it if it is shorter), or
-// nothing if it cannot be opened or read. Reads no more than that, so a
-// huge file or an endless device costs nothing. Never waits: a FIFO, socket
-// or terminal that has nothing to give now, or whose writer has not
-// finished, cannot be read.
+// nothing if it cannot be opened or read (a name holding a NUL names no
+// file). Reads no more than that, so a huge file or an endless device costs
+// nothing. Never waits: a FIFO, socket or terminal that has nothing to give
+// now, or whose writer has not finished, cannot be read.
 std::optional<std::string> loadTextFile(const std::string& path, std::size_t most);
 
 // The longest name, in bytes, a file in `folder` may have; nothing where

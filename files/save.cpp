@@ -326,7 +326,7 @@ Attempt saveOnce(const std::string& path, std::string_view bytes) {
 }  // namespace
 
 SaveStatus saveTextFile(const std::string& path, std::string_view bytes) {
-    if (path.empty()) {
+    if (path.empty() || path.find('\0') != std::string::npos) {  // a NUL ends no name
         return SaveStatus::CannotCreate;
     }
     const WriteSignalsHeld held;

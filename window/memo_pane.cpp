@@ -382,32 +382,44 @@ void MemoPane::inputMethodEvent(QInputMethodEvent* event) {
     if (splitCommit(*event)) {
         return;
     }
+    // Qt takes away the selection, then the replacement, counted from where
+    // the selection started in the text left. It moves to the replacement's
+    // ends only where they lie in that text, and would otherwise enter the
+    // commit without taking away what was admitted as replaced: the
+    // replacement given to Qt is the part of it that lies in the text.
     const QTextCursor cursor = textCursor();
-    int from = cursor.selectionStart();
-    int to = cursor.selectionEnd();
-    if (!cursor.hasSelection() && event->replacementLength() > 0) {
-        from = cursor.position() + event->replacementStart();
-        to = from + event->replacementLength();
-    }
+    const int at = cursor.selectionStart();
+    const int taken = cursor.selectionEnd() - at;
+    const int left = document()->characterCount() - 1 - taken;
+    const int replaceFrom = std::clamp(at + event->replacementStart(), 0, left);
+    const int replaceTo =
+        std::clamp(at + event->replacementStart() + event->replacementLength(), replaceFrom, left);
     // Text being composed is shown in the line but is not yet the pane's.
     QInputMethodEvent edit(event->preeditString(), event->attributes());
-    // The commit only if admitted; the preedit and a deletion around the
-    // cursor always.
-    const std::optional<QString> formed = admit(from, to, event->commitString(), Refusal::Beep);
+    // The commit only if admitted (a selection taken away counts, to be
+    // safe, without the replacement beside it); the preedit and a deletion
+    // around the cursor always.
+    const std::optional<QString> formed =
+        taken > 0 ? admit(at, at + taken, event->commitString(), Refusal::Beep)
+                  : admit(replaceFrom, replaceTo, event->commitString(), Refusal::Beep);
     if (formed) {
-        edit.setCommitString(*formed, event->replacementStart(), event->replacementLength());
+        edit.setCommitString(*formed, replaceFrom - at, replaceTo - replaceFrom);
     }
     // Qt lays out and scrolls as it takes the event, so it takes it with no
     // edit block open. Its edit is an edit block of its own, which the
-    // stand-ins it completes join.
-    const bool reread = nearStandIn(from, to, formed.value_or(QString()));
+    // stand-ins it completes join: all it touched, before and after.
+    const int entered = static_cast<int>(formed.value_or(QString()).size());
+    const bool reread =
+        nearStandIn(std::min(at, replaceFrom),
+                    std::max(at + taken, replaceTo > at ? replaceTo + taken : replaceTo),
+                    formed.value_or(QString()));
     const int revision = document()->revision();
     QPlainTextEdit::inputMethodEvent(&edit);
     event->setAccepted(edit.isAccepted());
     if (reread && document()->revision() != revision) {
         QTextCursor join(document());
         join.joinPreviousEditBlock();
-        rereadLines(from, from + static_cast<int>(formed.value_or(QString()).size()));
+        rereadLines(std::min(at, replaceFrom), std::max(at, replaceFrom) + entered);
         join.endEditBlock();
         ensureCursorVisible();
     }

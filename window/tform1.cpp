@@ -164,7 +164,12 @@ MemoPane* TForm1::createInputPane(InputPane which, const QString& name,
     pane->acceptsFiles = [this] { return idle(); };
     connect(
         pane, &MemoPane::fileDropped, this,
-        [this, which](const QByteArray& name) { loadPaneByName(which, name); },
+        [this, which](const QByteArray& name) {
+            // Another drop or a command may have come first, in the same turn.
+            if (idle()) {
+                loadPaneByName(which, name);
+            }
+        },
         Qt::QueuedConnection);
     return pane;
 }

@@ -34,11 +34,14 @@ int saveThenStop(const QString& path, const QString& page, int stopAfterMs) {
     QApplication app(argc, argv);
     numerlo::TForm1 form(QStringLiteral("numerlo"));
     numerlo::quitOnTerminationSignals(form);
+    // The file dialog is answered; a box waits as the program's would, with
+    // nobody there to answer it.
     form.setModalRunner([&path](QDialog& dialog) {
         if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
             files->selectFile(path);
+            return int{QDialog::Accepted};
         }
-        return int{QDialog::Accepted};
+        return dialog.exec();
     });
     form.findChild<QPlainTextEdit*>(QStringLiteral("Memo3"))->setPlainText(page);
     form.show();

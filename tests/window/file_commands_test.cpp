@@ -111,7 +111,7 @@ class FileTest : public QObject, testing::WindowTestBase {
         QVERIFY(h.waitForRunEnd());
         QCOMPARE(h.status(), QString());
     }
-    void dropOnto(int pane, const QList<QUrl>& urls) {
+    void dropOnto(int pane, const QList<QUrl>& urls, bool thenWait = true) {
         QMimeData mime;
         mime.setUrls(urls);
         QWidget* viewport = h.memo(pane)->viewport();
@@ -120,6 +120,9 @@ class FileTest : public QObject, testing::WindowTestBase {
         QApplication::sendEvent(viewport, &enter);
         QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(viewport, &drop);
+        if (!thenWait) {
+            return;
+        }
         QCoreApplication::processEvents();  // the load follows the drop
         QVERIFY(QTest::qWaitFor([this] { return h.form->idle() || h.form->run().running(); }));
     }
@@ -533,6 +536,16 @@ class FileTest : public QObject, testing::WindowTestBase {
         dropOnto(1, {dropped});
         QCOMPARE(h.paneBytes(1), std::string("002"));
         QCOMPARE(onlyErrorBox(), QStringLiteral("ﾌｧｲﾙ %1 は開けません.").arg(misread));
+        // Two drops in one turn of the event loop: the first is loaded.
+        dropOnto(2, {QUrl::fromLocalFile(path("results.txt"))}, false);
+        dropOnto(1, {QUrl::fromLocalFile(path("results.txt"))});
+        QVERIFY(h.waitForIdle());
+        QCOMPARE(h.paneBytes(1), std::string("002"));
+        // A NUL ends no name: a name holding one is no file, not the file
+        // its start names.
+        dropOnto(1, {QUrl(QUrl::fromLocalFile(path("results.txt")).toString() + "%00.txt")});
+        QCOMPARE(h.paneBytes(1), std::string("002"));
+        QVERIFY(onlyErrorBox().endsWith(QStringLiteral(" は開けません.")));
 
         // Refused while a run is pending, like the buttons.
         h.fillTenDraws();

@@ -320,6 +320,53 @@ class PaneRandomTest : public QObject {
     testing::WindowHarness h;
 
   private slots:
+    // An input method's replacement that reaches past either end of the
+    // text replaces only what lies in it, and never passes the limit; one
+    // beside a selection, which Qt takes away first, re-reads what it joins.
+    void replacementsKeepToTheText_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<int>("anchor");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("commit");
+        QTest::addColumn<int>("from");  // from the selection's start
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray full(kPaneLimitBytes, '7');
+        QTest::newRow("past the end")
+            << full << static_cast<int>(kPaneLimitBytes) << 0 << QStringLiteral("888") << -3 << 9
+            << full.left(kPaneLimitBytes - 3) + "888";
+        QTest::newRow("before the start")
+            << QByteArray("0123456789") << 0 << 0 << QStringLiteral("888") << -5 << 5
+            << QByteArray("8880123456789");
+        QTest::newRow("beside a selection")
+            << QByteArray("\x81\x37\x37\x82\r\n0123") << 6 << 1 << QString() << -5 << 2
+            << QByteArray("\x81\x82\r\n023");
+    }
+    void replacementsKeepToTheText() {
+        QFETCH(QByteArray, before);
+        QFETCH(int, anchor);
+        QFETCH(int, selected);
+        QFETCH(QString, commit);
+        QFETCH(int, from);
+        QFETCH(int, length);
+        QFETCH(QByteArray, after);
+        QVERIFY(h.start());
+        auto* pane = h.child<MemoPane>(QStringLiteral("Memo2"));
+        pane->setFocus();
+        QVERIFY(pane->setBytes(before.toStdString()));
+        QTextCursor selection(pane->document());
+        selection.setPosition(anchor);
+        selection.setPosition(anchor + selected, QTextCursor::KeepAnchor);
+        pane->setTextCursor(selection);
+        QInputMethodEvent event;
+        event.setCommitString(commit, from, length);
+        QApplication::sendEvent(pane, &event);
+        QCOMPARE(pane->bytes(), after.toStdString());
+        QCOMPARE(pane->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n'),
+                 toPaneText(pane->bytes()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        h.stop();
+    }
+
     void randomEntriesKeepThePaneWhole() {
         const int steps = qEnvironmentVariableIsSet("NUMERLO_RANDOM_STEPS")
                               ? qEnvironmentVariableIntValue("NUMERLO_RANDOM_STEPS")
