@@ -1,9 +1,12 @@
 // Random sequences of entries into a real input pane: keys with and without
 // modifiers, caret moves and selections, undo and redo, input-method
 // preedits and commits, assistive-tool edits and caret moves, pastes, drops,
-// drags within the pane, loads and クリア, from random start states. After
-// every step the pane must show exactly what its bytes read back as, and
-// hold at most 64 KiB; a crash or a failure names its seed.
+// drags within the pane, loads, クリア and 作成 (pressed as an assistive
+// tool presses it, the focus staying in the pane), from random start states.
+// A composition may stay open across the steps an input method lets through.
+// After every step the pane must show exactly what its bytes read back as,
+// hold at most 64 KiB, and (for a short text) give its text back as the
+// lines a run reads; a crash or a failure names its seed.
 //
 // A fixed set of seeds runs by default. NUMERLO_RANDOM_SEED runs one seed
 // (NUMERLO_RANDOM_TRACE=1 prints its steps as they run), NUMERLO_RANDOM_STEPS
@@ -33,6 +36,8 @@ namespace {
 
 constexpr int kFixedSeeds = 16;
 constexpr int kDefaultSteps = 60;
+// Texts up to this many bytes are read back line by line after every step.
+constexpr std::size_t kShortText = 1500;
 
 // Pieces entered text is made of: line breaks of every kind, blanks, tabs,
 // characters CP932 changes or lacks, lead and trail bytes of stand-ins.
@@ -150,7 +155,13 @@ class Entries {
         }
     }
     void step() {
-        switch (number(12)) {
+        const int kind = number(13);
+        // An input method takes every key while it composes, and a paste or
+        // drag ends the composition first.
+        if (kind <= 2 || kind == 5 || kind == 7) {
+            endComposition();
+        }
+        switch (kind) {
             case 0:
             case 1:
                 return key();
@@ -175,6 +186,14 @@ class Entries {
             case 9:
                 note(QStringLiteral("clear"));
                 return h_.form->Button5Click();
+            case 10: {
+                note(QStringLiteral("create"));
+                QAccessible::queryAccessibleInterface(h_.button(3))
+                    ->actionInterface()
+                    ->doAction(QAccessibleActionInterface::pressAction());
+                runEnded_ = h_.waitForRunEnd();
+                return;
+            }
             default:
                 return select(position(), position());
         }
@@ -227,14 +246,22 @@ class Entries {
                  .arg(length)
                  .arg(marks));
         QApplication::sendEvent(pane_, &event);
-        // An input method takes every key while it composes: the composition
-        // is committed or given up before any other step.
-        if (!preedit.isEmpty()) {
-            QInputMethodEvent end;
-            end.setCommitString(number(2) == 0 ? preedit : QString());
-            note(QStringLiteral("input method ends with %1").arg(end.commitString().left(20)));
-            QApplication::sendEvent(pane_, &end);
+        composing_ = !preedit.isEmpty();
+        preedit_ = preedit;
+        if (number(2) == 0) {
+            endComposition();
         }
+    }
+    // The composition is committed or given up.
+    void endComposition() {
+        if (!composing_) {
+            return;
+        }
+        composing_ = false;
+        QInputMethodEvent end;
+        end.setCommitString(number(2) == 0 ? preedit_ : QString());
+        note(QStringLiteral("input method ends with %1").arg(end.commitString().left(20)));
+        QApplication::sendEvent(pane_, &end);
     }
     void assistiveTool() {
         QAccessibleInterface* access = QAccessible::queryAccessibleInterface(pane_);
@@ -301,8 +328,21 @@ class Entries {
         shown.replace(QChar::ParagraphSeparator, u'\n');
         const int end = pane_->document()->characterCount() - 1;
         const QTextCursor caret = pane_->textCursor();
-        return held.size() <= kPaneLimitBytes && caret.position() <= end && caret.anchor() <= end &&
-               shown == toPaneText(held).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        return runEnded_ && held.size() <= kPaneLimitBytes && caret.position() <= end &&
+               caret.anchor() <= end &&
+               shown == toPaneText(held).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) &&
+               (held.size() > kShortText || linesGiveTheText(held));
+    }
+    // The lines a run reads, joined, are the text without its line breaks,
+    // whatever is being composed.
+    bool linesGiveTheText(std::string held) {
+        std::erase(held, '\r');
+        std::erase(held, '\n');
+        std::string joined;
+        for (int line = 0; line < pane_->document()->lineCount() + 4; ++line) {
+            joined += pane_->displayedLine(line);
+        }
+        return joined == held;
     }
 
     testing::WindowHarness& h_;
@@ -310,6 +350,9 @@ class Entries {
     bool trace_;
     MemoPane* pane_ = nullptr;
     QStringList log_;
+    bool composing_ = false;
+    QString preedit_;
+    bool runEnded_ = true;
 };
 
 }  // namespace
