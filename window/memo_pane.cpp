@@ -5,6 +5,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDropEvent>
+#include <QInputMethod>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -450,8 +451,29 @@ bool MemoPane::splitCommit(QInputMethodEvent& event) {
     return true;
 }
 
+void MemoPane::commitComposition() {
+    const auto shown = [this] { return textCursor().block().layout()->preeditAreaText(); };
+    if (shown().isEmpty()) {
+        return;
+    }
+    // As a click does: the input method hands the composition over, and
+    // one that keeps it has it taken as it stands and starts afresh.
+    QGuiApplication::inputMethod()->commit();
+    if (!shown().isEmpty()) {
+        QInputMethodEvent commit;
+        commit.setCommitString(shown());
+        QApplication::sendEvent(this, &commit);
+        QGuiApplication::inputMethod()->reset();
+    }
+    if (!shown().isEmpty()) {  // refused at the limit
+        QInputMethodEvent cancel;
+        QApplication::sendEvent(this, &cancel);
+    }
+}
+
 void MemoPane::insertFromMimeData(const QMimeData* source) {
     // Pastes, and drops once the drop point is known (see dropEvent).
+    commitComposition();
     const QTextCursor cursor = textCursor();
     const int from = cursor.selectionStart();
     const int to = cursor.selectionEnd();
@@ -562,6 +584,7 @@ void MemoPane::dropEvent(QDropEvent* event) {
         emit fileDropped(*file);
         return;
     }
+    commitComposition();
     // Text is admitted here, before the drop is accepted: a refused drop
     // must leave the text where it came from. Text moved within the pane
     // never grows it.

@@ -129,6 +129,11 @@ class MemoPane : public QPlainTextEdit {
     // as two: true when `event` was taken so.
     bool splitCommit(QInputMethodEvent& event);
 
+    // A composition still showing when a paste or drop arrives is committed
+    // first: entered text beside an uncommitted one leaves Qt's layout of
+    // the line out of step with its text, and caret moves there can loop.
+    void commitComposition();
+
     // Text an assistive tool enters in place of [from, to), through the
     // pane's accessible interface (pane_accessible.h).
     void enterForAssistiveTool(int from, int to, const QString& text);
